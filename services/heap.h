@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+
+// The program heap: one private, growable heap from which every table, string and array
+// of the program comes. Blocks are always zero-filled.
+namespace services {
+
+// Creates the heap (initial size 4000 bytes, no maximum). Ends the program through
+// fatal_error when the platform refuses.
+void create_program_heap();
+
+// Releases the heap and every block still in it.
+void destroy_program_heap();
+
+// A zero-filled block. Heap exhaustion ends the program through fatal_error, so the
+// result is never null.
+void* heap_alloc(std::size_t size);
+
+// A zero-filled block, or null when the heap cannot provide it (for callers that
+// refuse an operation instead of ending the program).
+void* heap_try_alloc(std::size_t size);
+
+// Resizes a block, zero-filling what is added. Returns null and leaves the block as it
+// was when the heap cannot provide the new size.
+void* heap_try_grow(void* block, std::size_t size);
+
+// Frees a block; null is ignored.
+void heap_free(void* block);
+
+// Size in bytes of `count` items of `item_size` bytes; a product that does not fit in
+// the address space gives the largest size, a request that no heap can satisfy.
+std::size_t table_bytes(std::size_t count, std::size_t item_size);
+
+}  // namespace services

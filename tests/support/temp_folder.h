@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+namespace test_support {
+
+// A fresh folder under the temporary folder, removed with everything in it at the end of
+// the test. Removal never follows a linked folder: the link alone is removed.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder, with its trailing backslash.
+    const std::string& path() const { return path_; }
+    // path() followed by `relative`.
+    std::string operator/(const std::string& relative) const { return path_ + relative; }
+
+  private:
+    std::string path_;
+};
+
+// Small file helpers for tests; paths are Windows paths.
+bool write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+bool folder_exists(const std::string& path);
+void make_folder(const std::string& path);
+bool set_read_only(const std::string& path);
+// Removes a tree like TempFolder does; links are removed, not followed.
+void remove_tree(const std::string& path);
+
+// The Unix path of a Windows path under Wine (for fixtures made with host tools), or the
+// empty text when Wine cannot tell.
+std::string unix_path(const std::string& windows_path);
+
+}  // namespace test_support

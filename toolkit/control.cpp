@@ -1,0 +1,7 @@
+#include "toolkit/control.h"
+
+namespace toolkit {
+
+void init_controls() {}
+
+}  // namespace toolkit

@@ -1,0 +1,7 @@
+#include "toolkit/font.h"
+
+namespace toolkit {
+
+void init_fonts() {}
+
+}  // namespace toolkit

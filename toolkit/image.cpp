@@ -1,0 +1,7 @@
+#include "toolkit/image.h"
+
+namespace toolkit {
+
+void init_images() {}
+
+}  // namespace toolkit

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace toolkit {
+
+void init_images();
+
+}  // namespace toolkit

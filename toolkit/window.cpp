@@ -1,0 +1,9 @@
+#include "toolkit/window.h"
+
+namespace toolkit {
+
+void init_windows() {}
+
+void release_windows() {}
+
+}  // namespace toolkit
