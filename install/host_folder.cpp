@@ -1,0 +1,1 @@
+#include "install/host_folder.h"

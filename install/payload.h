@@ -1,0 +1,4 @@
+#pragma once
+
+// The files the installer carries inside itself.
+namespace install {}

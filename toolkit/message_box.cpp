@@ -1,0 +1,1 @@
+#include "toolkit/message_box.h"
