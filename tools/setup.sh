@@ -32,21 +32,23 @@ install_packages() {
 # one. There, qemu-user runs it, with a small preloaded library that keeps Wine's start
 # fast (tools/wine/noreplace.c).
 enable_32bit_programs() {
-    /usr/lib/wine/wine --version >/dev/null 2>&1 && return
-    say "32-bit programs do not start natively: running them through qemu-user"
-    dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q 'install ok installed' ||
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static
     local binfmt=/proc/sys/fs/binfmt_misc
-    [ -e $binfmt/register ] || as_root mount -t binfmt_misc binfmt_misc $binfmt
-    if [ ! -e $binfmt/qemu-i386 ]; then
-        printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+    if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        say "32-bit programs do not start natively: running them through qemu-user"
+        dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q 'install ok installed' ||
+            as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static
+        [ -e $binfmt/register ] || as_root mount -t binfmt_misc binfmt_misc $binfmt
+        [ -e $binfmt/qemu-i386 ] ||
+            printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
             as_root tee $binfmt/register >/dev/null
+        /usr/lib/wine/wine --version >/dev/null
     fi
+    grep -qx enabled $binfmt/qemu-i386 2>/dev/null || return 0
     local shim=$build_dir/wine-shim/lib
+    [ -f "$shim/i386-linux-gnu/noreplace.so" ] && return
     mkdir -p "$shim/i386-linux-gnu" "$shim/x86_64-linux-gnu"
     gcc -m32 -O2 -fPIC -shared -nostdlib -o "$shim/i386-linux-gnu/noreplace.so" "$root/tools/wine/noreplace.c"
     gcc -O2 -fPIC -shared -nostdlib -o "$shim/x86_64-linux-gnu/noreplace.so" "$root/tools/wine/empty.c"
-    /usr/lib/wine/wine --version >/dev/null
 }
 
 configure_and_build() {
