@@ -61,7 +61,7 @@ configure_and_build() {
 }
 
 create_wine_prefix() {
-    . "$root/tools/wine-env.sh" "$build_dir"
+    . "$root/tools/wine-env.sh"
     [ -f "$WINEPREFIX/system.reg" ] && return
     say "creating the Wine prefix $WINEPREFIX (once, a few minutes)"
     wineboot -i >"$build_dir/wineboot.log" 2>&1

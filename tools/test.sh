@@ -8,7 +8,7 @@ build_dir=${ORVELLE_BUILD:-$root/build}
 "$root/tools/setup.sh" "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
 
-. "$root/tools/wine-env.sh" "$build_dir"
+. "$root/tools/wine-env.sh"
 . "$root/tools/virtual-display.sh"
 cleanup() {
     wineserver -k 2>/dev/null || true
@@ -18,5 +18,8 @@ trap cleanup EXIT
 start_virtual_display
 # One server for the whole run: a fresh one per test program would cost seconds each.
 wineserver -p
+# Start Wine's own background processes (services, desktop) now, detached from ctest's
+# output pipes: started by a test program, they would keep its pipe open after it ends.
+"$build_dir/wine-run" cmd.exe /c exit </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@"

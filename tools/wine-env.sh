@@ -1,6 +1,5 @@
-# Sourced with the build folder as argument: the environment for running the build's
+# Sourced with $build_dir set to the build folder: the environment for running the build's
 # Windows programs in the build's own Wine prefix, which never touches the user's.
-build_dir=$1
 export WINEPREFIX="$build_dir/wineprefix"
 export WINEARCH=win64
 # No prompts for Mono or Gecko, no menu entries or file associations on the host.
