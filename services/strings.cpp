@@ -72,13 +72,13 @@ void append_string(const char* text) {
     finish(g_position, count);
 }
 
-void assign_string(char** variable, const char* start) {
+void assign_string(char** variable, char* start) {
     const int size = static_cast<int>(g_position - start) + 1;
     char* copy = static_cast<char*>(heap_alloc(size));
     std::memcpy(copy, start, size);
     heap_free(*variable);
     *variable = copy;
-    g_position = const_cast<char*>(start);
+    g_position = start;
 }
 
 void assign_literal(char** variable, const char* text) {

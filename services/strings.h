@@ -35,7 +35,7 @@ int work_buffer_room();
 
 // Storage.
 void append_string(const char* text);
-void assign_string(char** variable, const char* start);
+void assign_string(char** variable, char* start);
 void assign_literal(char** variable, const char* text);
 void copy_string_argument(char** variable, const char* text);
 void free_string_local(char* text);
