@@ -1,0 +1,377 @@
+#!/usr/bin/env python3
+"""Regenerates the installer's payload files under install/payload/ from their sources in
+install/payload/src/, and checks that each has the length the installer carries it with.
+
+    tools/make_payload.py            rebuild every file and check the lengths
+    tools/make_payload.py --check    rebuild into a temporary folder and compare with the
+                                     committed files (nothing is written)
+
+The normal build embeds the committed files and never runs this script. It needs chmcmd
+(fp-utils), ImageMagick's convert and setarch (util-linux); everything else is Python's
+standard library. Output is deterministic: chmcmd's time stamps are overwritten with a fixed
+value, and it runs without address-space randomisation, which otherwise leaks into one of its
+index streams.
+"""
+
+import hashlib
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+PAYLOAD = os.path.join(ROOT, "install", "payload")
+SRC = os.path.join(PAYLOAD, "src")
+CONVERT = "/usr/bin/convert"
+
+# File name -> length the installer expects.
+LENGTHS = {
+    "help_fr.chm": 31542,
+    "help_en.chm": 31386,
+    "library.bin": 968,
+    "resident.res": 130,
+    "SetVantrel.pb": 1432,
+    "GetVantrel.pb": 1886,
+    "logo.bmp": 55330,
+    "button.bmp": 822,
+}
+
+# A fixed time stamp for the help files: 2008-03-01 12:00:00 UTC.
+FIXED_TIME = 1204372800
+
+
+def fail(message):
+    sys.exit("make_payload: " + message)
+
+
+# ---------------------------------------------------------------------------------------------
+# Help files
+
+def noise(count):
+    """Letters and digits from a SHA-256 stream: text the help compiler cannot compress much,
+    so that each padding character adds a steady amount to the compiled file."""
+    alphabet = b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+    out = bytearray()
+    block = 0
+    while len(out) < count:
+        for byte in hashlib.sha256(b"orvelle-padding-%d" % block).digest():
+            if byte < 248:  # 248 = 4 * 62: keeps the letters evenly spread
+                out.append(alphabet[byte % 62])
+        block += 1
+    return bytes(out[:count])
+
+
+def patch_time_stamps(chm):
+    """Overwrites the compiler's time stamps: the one in the ITSF header and the one in the
+    #SYSTEM file (entry code 10), which lies uncompressed in content section 0."""
+    data = bytearray(chm)
+    struct.pack_into("<I", data, 16, FIXED_TIME)
+    # Directory: find the #SYSTEM entry in the listing chmls gives; simpler to scan the
+    # directory chunks for its name and read the encoded section, offset and length after it.
+    name = b"\x08/#SYSTEM"
+    at = data.find(name)
+    if at < 0:
+        fail("compiled help file has no #SYSTEM entry")
+    at += len(name)
+    values = []
+    for _ in range(3):  # section, offset, length as ENCINTs
+        value = 0
+        while True:
+            byte = data[at]
+            at += 1
+            value = (value << 7) | (byte & 0x7F)
+            if byte < 0x80:
+                break
+        values.append(value)
+    section, offset, length = values
+    if section != 0:
+        fail("#SYSTEM is not in the uncompressed section")
+    content = struct.unpack_from("<Q", data, 0x58)[0]
+    start = content + offset
+    position = start + 4  # after the version word
+    while position < start + length:
+        code, size = struct.unpack_from("<HH", data, position)
+        if code == 10 and size == 4:
+            struct.pack_into("<I", data, position + 4, FIXED_TIME)
+        position += 4 + size
+    return bytes(data)
+
+
+def compile_help(language, versioned_title, padding, work):
+    source = os.path.join(SRC, "help", language)
+    stage = os.path.join(work, "help-" + language)
+    shutil.rmtree(stage, ignore_errors=True)
+    os.makedirs(stage)
+    for name in sorted(os.listdir(source)):
+        with open(os.path.join(source, name), encoding="utf-8") as f:
+            text = f.read()
+        if name.endswith(".hhp"):
+            lines = text.split("\n")
+            if versioned_title:
+                lines = [line.replace(" 1.00", " v1.00") if line.startswith("Title=") else line for line in lines]
+            text = "\n".join(lines).rstrip("\n") + "\npadding.html\n"
+        # Non-ASCII letters become character references: the pages stay code-page free.
+        with open(os.path.join(stage, name), "wb") as f:
+            f.write(text.encode("ascii", "xmlcharrefreplace"))
+    with open(os.path.join(stage, "padding.html"), "wb") as f:
+        f.write(b"<html><head><title>-</title></head><body><p>" + noise(padding) + b"</p></body></html>\n")
+    result = subprocess.run(["setarch", "-R", "chmcmd", "Orvelle.hhp"], cwd=stage, capture_output=True, text=True)
+    if result.returncode != 0:
+        fail("chmcmd failed for %s:\n%s%s" % (language, result.stdout, result.stderr))
+    with open(os.path.join(stage, "Orvelle.chm"), "rb") as f:
+        return f.read()
+
+
+def make_help(language, target, work):
+    """Finds the padding length and title that make the compiled file exactly `target` bytes.
+    The size grows with the padding in steps of two bytes; one more title character moves
+    it by one byte ("Orvelle 1.00" or "Orvelle v1.00"), so one of the two titles reaches any
+    length."""
+    for versioned_title in (False, True):
+        low, high = 0, 4096
+        while len(compile_help(language, versioned_title, high, work)) < target:
+            high *= 2
+        while low < high:
+            middle = (low + high) // 2
+            if len(compile_help(language, versioned_title, middle, work)) < target:
+                low = middle + 1
+            else:
+                high = middle
+        chm = compile_help(language, versioned_title, low, work)
+        if len(chm) == target:
+            return patch_time_stamps(chm)
+    fail("no padding gives %s help of %d bytes" % (language, target))
+
+
+# ---------------------------------------------------------------------------------------------
+# Library and resident files (layouts in src/FORMATS.md)
+
+KINDS = {"none": 0, "long": 1, "string": 2, "pointer": 3, "float": 4}
+
+
+def pad(data, length, what):
+    if len(data) > length:
+        fail("%s needs %d bytes, more than its %d" % (what, len(data), length))
+    return data + bytes(length - len(data))
+
+
+def make_library(length):
+    with open(os.path.join(SRC, "library.json"), encoding="utf-8") as f:
+        spec = json.load(f)
+    commands = spec["commands"]
+    table_at = 32
+    strings_at = table_at + 20 * len(commands)
+    strings = bytearray()
+
+    def add_string(text):
+        offset = strings_at + len(strings)
+        strings.extend(text.encode("cp1252") + b"\0")
+        return offset
+
+    description = add_string(spec["description"])
+    table = bytearray()
+    for command in commands:
+        kinds = [KINDS[k] for k in command["parameters"]]
+        if len(kinds) > 8 or not 0 <= command["required"] <= len(kinds):
+            fail("bad parameter list for " + command["name"])
+        table += struct.pack("<IIBBBB", add_string(command["name"]), add_string(command["help"]),
+                             KINDS[command["result"]], len(kinds), command["required"], 0)
+        table += bytes(kinds + [0] * (8 - len(kinds)))
+    header = b"ERUP" + struct.pack("<I", spec["version"]) + b"3BIL"
+    header += struct.pack("<IIIII", len(commands), table_at, strings_at, len(strings), description)
+    return pad(header + table + strings, length, "library file")
+
+
+def make_resident(length):
+    with open(os.path.join(SRC, "resident.json"), encoding="utf-8") as f:
+        spec = json.load(f)
+    data = bytearray(b"ERUP" + bytes(4) + b"2SER")
+    data += struct.pack("<HH", len(spec["constants"]), len(spec["structures"]))
+    for constant in spec["constants"]:
+        data += constant["name"].encode("cp1252") + b"\0" + struct.pack("<i", constant["value"])
+    for structure in spec["structures"]:
+        data += structure["name"].encode("cp1252") + b"\0" + bytes([len(structure["fields"])])
+        for field, kind in structure["fields"]:
+            data += field.encode("cp1252") + b"\0" + kind.encode("ascii")
+    return pad(bytes(data), length, "resident file")
+
+
+# ---------------------------------------------------------------------------------------------
+# Example sources
+
+def make_example(name, length):
+    """The source in CR LF lines and code page 1252, comment lines of dashes up to the length,
+    then the last line "; EOF" without a line break."""
+    with open(os.path.join(SRC, "examples", name), encoding="utf-8") as f:
+        text = f.read()
+    body = text.rstrip("\n").replace("\n", "\r\n").encode("cp1252") + b"\r\n"
+    last = b"; EOF"
+    room = length - len(body) - len(last)
+    if room < 0:
+        fail("%s is %d bytes too long" % (name, -room))
+    filler = b""
+    while room > 0:
+        # A line is ";" + dashes + CR LF, 3 to 66 bytes; never leave 1 or 2 bytes behind.
+        size = min(room, 66)
+        if 0 < room - size < 3:
+            size = room - 3
+        filler += b";" + b"-" * (size - 3) + b"\r\n"
+        room -= size
+    return body + filler + last
+
+
+# ---------------------------------------------------------------------------------------------
+# Bitmaps and the program icon
+
+def bmp(width, height, bits, rows, palette=b""):
+    """A Windows BMP, bottom-up, rows padded to four bytes; `rows` top row first, each the
+    row's pixel bytes."""
+    stride = (width * bits // 8 + 3) & ~3
+    pixels = b"".join(row + bytes(stride - len(row)) for row in reversed(rows))
+    colours = len(palette) // 4
+    offset = 14 + 40 + len(palette)
+    header = b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(pixels), 2835, 2835, colours, 0)
+    return header + info + palette + pixels
+
+
+def cross_pixel(size, x, y):
+    """The button's picture: a red square with a darker edge and a white diagonal cross,
+    as (r, g, b)."""
+    red, edge, white = (204, 32, 40), (140, 16, 24), (255, 255, 255)
+    last = size - 1
+    if x in (0, last) or y in (0, last):
+        return edge
+    margin = size // 4
+    half = size // 16  # cross arms: 2 pixels wide at 16, 4 at 32
+    if margin <= x <= last - margin and margin <= y <= last - margin:
+        if abs(x - y) <= half or abs(x + y - last) <= half:
+            return white
+    return red
+
+
+def make_button():
+    rows = []
+    for y in range(16):
+        rows.append(b"".join(bytes(reversed(cross_pixel(16, x, y))) for x in range(16)))
+    return bmp(16, 16, 24, rows)
+
+
+def make_icon():
+    """Two 32-bit images, 16 x 16 and 32 x 32, opaque (empty AND masks)."""
+    images = []
+    for size in (16, 32):
+        rows = [b"".join(bytes(reversed(cross_pixel(size, x, y))) + b"\xff" for x in range(size))
+                for y in range(size)]
+        pixels = b"".join(reversed(rows))
+        mask = bytes(((size + 31) // 32 * 4) * size)
+        info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+        images.append((size, info + pixels + mask))
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, image in images:
+        data += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return data + b"".join(image for _, image in images)
+
+
+def text_mask(width, height, item):
+    """ImageMagick draws one text in white on black; the grey values are its coverage."""
+    result = subprocess.run(
+        [CONVERT, "-size", "%dx%d" % (width, height), "xc:black", "-font", item["font"], "-pointsize",
+         str(item["size"]), "-fill", "white", "-annotate", "+%d+%d" % (item["x"], item["y"]), item["text"],
+         "-depth", "8", "gray:-"], capture_output=True)
+    if result.returncode != 0 or len(result.stdout) != width * height:
+        fail("convert could not draw %r: %s" % (item["text"], result.stderr.decode(errors="replace")))
+    return [b * item["strength"] / 255 for b in result.stdout]
+
+
+def make_logo():
+    """256 colours: 0-63 the background gradient, 64-191 background to white, 192-255
+    background to gold. Ink ramps start from the gradient's middle colour, a difference too
+    small to see at the letters' soft edges."""
+    with open(os.path.join(SRC, "logo.json"), encoding="utf-8") as f:
+        spec = json.load(f)
+    width, height = spec["width"], spec["height"]
+    top, bottom = spec["background_top"], spec["background_bottom"]
+
+    def mix(a, b, t):
+        return [round(a[i] + (b[i] - a[i]) * t) for i in range(3)]
+
+    middle = mix(top, bottom, 0.5)
+    palette = [mix(top, bottom, i / 63) for i in range(64)]
+    palette += [mix(middle, spec["white"], i / 127) for i in range(128)]
+    palette += [mix(middle, spec["gold"], i / 63) for i in range(64)]
+    ink = {"white": [0.0] * (width * height), "gold": [0.0] * (width * height)}
+    for item in spec["texts"]:
+        layer = ink[item["ink"]]
+        for i, value in enumerate(text_mask(width, height, item)):
+            layer[i] = max(layer[i], value)
+    for rule in spec["rules"]:
+        layer = ink[rule["ink"]]
+        for y in range(rule["y0"], rule["y1"] + 1):
+            for x in range(rule["x0"], rule["x1"] + 1):
+                layer[y * width + x] = 1.0
+    rows = []
+    for y in range(height):
+        shade = round(63 * y / (height - 1))
+        row = bytearray()
+        for x in range(width):
+            white, gold = ink["white"][y * width + x], ink["gold"][y * width + x]
+            if white == 0 and gold == 0:
+                row.append(shade)
+            elif white >= gold:
+                row.append(64 + max(1, round(white * 127)))
+            else:
+                row.append(192 + max(1, round(gold * 63)))
+        rows.append(bytes(row))
+    table = b"".join(bytes([b, g, r, 0]) for r, g, b in palette)
+    return bmp(width, height, 8, rows, table)
+
+
+# ---------------------------------------------------------------------------------------------
+
+def build(work):
+    files = {
+        "help_fr.chm": make_help("fr", LENGTHS["help_fr.chm"], work),
+        "help_en.chm": make_help("en", LENGTHS["help_en.chm"], work),
+        "library.bin": make_library(LENGTHS["library.bin"]),
+        "resident.res": make_resident(LENGTHS["resident.res"]),
+        "SetVantrel.pb": make_example("SetVantrel.pb", LENGTHS["SetVantrel.pb"]),
+        "GetVantrel.pb": make_example("GetVantrel.pb", LENGTHS["GetVantrel.pb"]),
+        "logo.bmp": make_logo(),
+        "button.bmp": make_button(),
+        "orvelle.ico": make_icon(),
+    }
+    for name, length in LENGTHS.items():
+        if len(files[name]) != length:
+            fail("%s has %d bytes, expected %d" % (name, len(files[name]), length))
+    return files
+
+
+def main():
+    check = sys.argv[1:] == ["--check"]
+    if sys.argv[1:] not in ([], ["--check"]):
+        sys.exit(__doc__)
+    with tempfile.TemporaryDirectory() as work:
+        files = build(work)
+    differing = []
+    for name, data in files.items():
+        path = os.path.join(PAYLOAD, name)
+        if check:
+            with open(path, "rb") as f:
+                if f.read() != data:
+                    differing.append(name)
+        else:
+            with open(path, "wb") as f:
+                f.write(data)
+        print("%-14s %6d bytes" % (name, len(data)))
+    if differing:
+        fail("rebuilt files differ from the committed ones: " + ", ".join(differing))
+
+
+if __name__ == "__main__":
+    main()
