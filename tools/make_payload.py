@@ -69,8 +69,8 @@ def patch_time_stamps(chm):
     #SYSTEM file (entry code 10), which lies uncompressed in content section 0."""
     data = bytearray(chm)
     struct.pack_into("<I", data, 16, FIXED_TIME)
-    # Directory: find the #SYSTEM entry in the listing chmls gives; simpler to scan the
-    # directory chunks for its name and read the encoded section, offset and length after it.
+    # The directory entry: the name with its length byte, then section, offset and length
+    # as variable-length numbers (seven bits a byte, high bit set on all but the last).
     name = b"\x08/#SYSTEM"
     at = data.find(name)
     if at < 0:
@@ -118,7 +118,8 @@ def compile_help(language, versioned_title, padding, work):
             f.write(text.encode("ascii", "xmlcharrefreplace"))
     with open(os.path.join(stage, "padding.html"), "wb") as f:
         f.write(b"<html><head><title>-</title></head><body><p>" + noise(padding) + b"</p></body></html>\n")
-    result = subprocess.run(["setarch", "-R", "chmcmd", "Orvelle.hhp"], cwd=stage, capture_output=True, text=True)
+    result = subprocess.run(["setarch", "-R", "chmcmd", "Orvelle.hhp"], cwd=stage, env={"PATH": "/usr/bin:/bin"},
+                            capture_output=True, text=True)
     if result.returncode != 0:
         fail("chmcmd failed for %s:\n%s%s" % (language, result.stdout, result.stderr))
     with open(os.path.join(stage, "Orvelle.chm"), "rb") as f:
@@ -160,8 +161,8 @@ def pad(data, length, what):
 
 def make_library(length):
     with open(os.path.join(SRC, "library.json"), encoding="utf-8") as f:
-        spec = json.load(f)
-    commands = spec["commands"]
+        layout = json.load(f)
+    commands = layout["commands"]
     table_at = 32
     strings_at = table_at + 20 * len(commands)
     strings = bytearray()
@@ -171,7 +172,7 @@ def make_library(length):
         strings.extend(text.encode("cp1252") + b"\0")
         return offset
 
-    description = add_string(spec["description"])
+    description = add_string(layout["description"])
     table = bytearray()
     for command in commands:
         kinds = [KINDS[k] for k in command["parameters"]]
@@ -180,19 +181,19 @@ def make_library(length):
         table += struct.pack("<IIBBBB", add_string(command["name"]), add_string(command["help"]),
                              KINDS[command["result"]], len(kinds), command["required"], 0)
         table += bytes(kinds + [0] * (8 - len(kinds)))
-    header = b"ERUP" + struct.pack("<I", spec["version"]) + b"3BIL"
+    header = b"ERUP" + struct.pack("<I", layout["version"]) + b"3BIL"
     header += struct.pack("<IIIII", len(commands), table_at, strings_at, len(strings), description)
     return pad(header + table + strings, length, "library file")
 
 
 def make_resident(length):
     with open(os.path.join(SRC, "resident.json"), encoding="utf-8") as f:
-        spec = json.load(f)
+        layout = json.load(f)
     data = bytearray(b"ERUP" + bytes(4) + b"2SER")
-    data += struct.pack("<HH", len(spec["constants"]), len(spec["structures"]))
-    for constant in spec["constants"]:
+    data += struct.pack("<HH", len(layout["constants"]), len(layout["structures"]))
+    for constant in layout["constants"]:
         data += constant["name"].encode("cp1252") + b"\0" + struct.pack("<i", constant["value"])
-    for structure in spec["structures"]:
+    for structure in layout["structures"]:
         data += structure["name"].encode("cp1252") + b"\0" + bytes([len(structure["fields"])])
         for field, kind in structure["fields"]:
             data += field.encode("cp1252") + b"\0" + kind.encode("ascii")
@@ -294,23 +295,23 @@ def make_logo():
     background to gold. Ink ramps start from the gradient's middle colour, a difference too
     small to see at the letters' soft edges."""
     with open(os.path.join(SRC, "logo.json"), encoding="utf-8") as f:
-        spec = json.load(f)
-    width, height = spec["width"], spec["height"]
-    top, bottom = spec["background_top"], spec["background_bottom"]
+        layout = json.load(f)
+    width, height = layout["width"], layout["height"]
+    top, bottom = layout["background_top"], layout["background_bottom"]
 
     def mix(a, b, t):
         return [round(a[i] + (b[i] - a[i]) * t) for i in range(3)]
 
     middle = mix(top, bottom, 0.5)
     palette = [mix(top, bottom, i / 63) for i in range(64)]
-    palette += [mix(middle, spec["white"], i / 127) for i in range(128)]
-    palette += [mix(middle, spec["gold"], i / 63) for i in range(64)]
+    palette += [mix(middle, layout["white"], i / 127) for i in range(128)]
+    palette += [mix(middle, layout["gold"], i / 63) for i in range(64)]
     ink = {"white": [0.0] * (width * height), "gold": [0.0] * (width * height)}
-    for item in spec["texts"]:
+    for item in layout["texts"]:
         layer = ink[item["ink"]]
         for i, value in enumerate(text_mask(width, height, item)):
             layer[i] = max(layer[i], value)
-    for rule in spec["rules"]:
+    for rule in layout["rules"]:
         layer = ink[rule["ink"]]
         for y in range(rule["y0"], rule["y1"] + 1):
             for x in range(rule["x0"], rule["x1"] + 1):
