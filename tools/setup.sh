@@ -14,7 +14,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 say() { printf '== %s\n' "$*"; }
 
 packages=(cmake ninja-build gcc g++-mingw-w64-i686-posix googletest
-          wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fp-utils libchm-bin)
+          wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fp-utils libchm-bin python3)
 
 install_packages() {
     local missing=()
