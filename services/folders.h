@@ -1,0 +1,49 @@
+#pragma once
+
+// Folder operations and the path probe. Relative paths of delete_folder_tree and
+// probe_path resolve against the installer folder; create_folder and delete_file use the
+// current directory as it is.
+namespace services {
+
+// Fixed path sizes: the folder-tree deletion's search text (folder, separator and
+// pattern), its folder text with separator and each entry's full path, and the probe's
+// copy of its path; each without the terminator. Longer paths are refused.
+constexpr int search_text_size = 260;
+constexpr int folder_text_size = 254;
+constexpr int probe_text_size = 1023;
+
+// Flags of delete_folder_tree.
+constexpr int delete_subfolders = 1;
+constexpr int delete_read_only = 2;
+
+// Result of probe_path for a folder or an existing drive root; -1 means nothing there.
+constexpr int probe_folder = -2;
+constexpr int probe_missing = -1;
+
+// Creates the last folder of the path (its parent must exist); non-zero on success.
+int create_folder(const char* path);
+// Deletes one file; a read-only file stays. Non-zero on success.
+int delete_file(const char* path);
+
+// Deletes the entries of the folder `path` that match `pattern` ("*.*" when absent or
+// empty), then removes the folder; non-zero when the folder itself was removed.
+// delete_subfolders: matching subfolders are deleted the same way, with the same pattern;
+// a linked folder (junction, symbolic link, mount point) is never entered: the link alone
+// is removed and what it points to stays.
+// delete_read_only: files and folders get normal attributes before they are deleted.
+// A path too long for the fixed path sizes gives 0 and deletes nothing; an entry whose
+// full path would be too long is skipped, so its folder stays and the result is 0.
+int delete_folder_tree(const char* path, const char* pattern, int flags);
+// delete_folder_tree without flags.
+int delete_folder(const char* path, const char* pattern);
+
+// The size (low 32 bits) of the file that `path` names, probe_folder for a folder or an
+// existing drive root ("C:" or "C:\"), probe_missing for nothing, an empty or absent
+// path, or a path longer than probe_text_size. One trailing backslash is ignored.
+int probe_path(const char* path);
+
+// Copies `text` with its terminator into `buffer` and returns buffer; the caller makes
+// sure it fits. An absent text copies as the empty text.
+char* copy_text(char* buffer, const char* text);
+
+}  // namespace services

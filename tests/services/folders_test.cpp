@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "services/folders.h"
+#include "services/process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+
+using namespace services;
+using test_support::file_exists;
+using test_support::folder_exists;
+using test_support::make_folder;
+using test_support::set_read_only;
+using test_support::TempFolder;
+using test_support::write_file;
+
+namespace {
+
+// A tree of files and folders, some read-only:
+//   root\a.txt  root\b.dat  root\ro.txt (read-only)
+//   root\sub\c.txt  root\sub\d.dat  root\sub\deep\e.txt (read-only)  root\sub\deep\f.dat
+struct Tree {
+    explicit Tree(const TempFolder& temp) : root(temp / "root") {
+        make_folder(root);
+        make_folder(root + "\\sub");
+        make_folder(root + "\\sub\\deep");
+        for (const char* name : {"a.txt", "b.dat", "ro.txt", "sub\\c.txt", "sub\\d.dat", "sub\\deep\\e.txt",
+                                 "sub\\deep\\f.dat"})
+            write_file(at(name), name);
+        set_read_only(at("ro.txt"));
+        set_read_only(at("sub\\deep\\e.txt"));
+    }
+    std::string at(const std::string& relative) const { return root + "\\" + relative; }
+    // Which of the tree's entries still exist, as one text.
+    std::string left() const {
+        std::string text;
+        for (const char* name : {"a.txt", "b.dat", "ro.txt", "sub", "sub\\c.txt", "sub\\d.dat", "sub\\deep",
+                                 "sub\\deep\\e.txt", "sub\\deep\\f.dat"}) {
+            if (GetFileAttributesA(at(name).c_str()) != INVALID_FILE_ATTRIBUTES) text += std::string(name) + " ";
+        }
+        return folder_exists(root) ? text : "<gone> " + text;
+    }
+    std::string root;
+};
+
+TEST(Folders, DeleteTreeWithEachFlagCombination) {
+    {
+        TempFolder temp;
+        Tree tree(temp);
+        // Files only, subfolders kept, read-only file kept: the folder stays.
+        EXPECT_EQ(0, delete_folder_tree(tree.root.c_str(), "*.*", 0));
+        EXPECT_EQ("ro.txt sub sub\\c.txt sub\\d.dat sub\\deep sub\\deep\\e.txt sub\\deep\\f.dat ", tree.left());
+    }
+    {
+        TempFolder temp;
+        Tree tree(temp);
+        // Subfolders too, but read-only files and the folders that hold them stay.
+        EXPECT_EQ(0, delete_folder_tree(tree.root.c_str(), "*.*", delete_subfolders));
+        EXPECT_EQ("ro.txt sub sub\\deep sub\\deep\\e.txt ", tree.left());
+    }
+    {
+        TempFolder temp;
+        Tree tree(temp);
+        // Read-only files go, subfolders stay untouched.
+        EXPECT_EQ(0, delete_folder_tree((tree.root + "\\").c_str(), nullptr, delete_read_only));
+        EXPECT_EQ("sub sub\\c.txt sub\\d.dat sub\\deep sub\\deep\\e.txt sub\\deep\\f.dat ", tree.left());
+    }
+    {
+        TempFolder temp;
+        Tree tree(temp);
+        // Everything, including a read-only folder.
+        SetFileAttributesA(tree.at("sub").c_str(), FILE_ATTRIBUTE_READONLY);
+        EXPECT_NE(0, delete_folder_tree(tree.root.c_str(), "", delete_subfolders | delete_read_only));
+        EXPECT_EQ("<gone> ", tree.left());
+    }
+    {
+        TempFolder temp;
+        Tree tree(temp);
+        // delete_folder: no flags; the pattern keeps e.txt, so the folder stays.
+        EXPECT_EQ(0, delete_folder(tree.at("sub\\deep").c_str(), "*.dat"));
+        EXPECT_EQ("a.txt b.dat ro.txt sub sub\\c.txt sub\\d.dat sub\\deep sub\\deep\\e.txt ", tree.left());
+    }
+}
+
+TEST(Folders, PatternsKeepOtherEntriesAndAreHandedDown) {
+    TempFolder temp;
+    Tree tree(temp);
+    // "*.txt" matches no folder, so with subfolders on nothing below is reached.
+    EXPECT_EQ(0, delete_folder_tree(tree.root.c_str(), "*.txt", delete_subfolders | delete_read_only));
+    EXPECT_EQ("b.dat sub sub\\c.txt sub\\d.dat sub\\deep sub\\deep\\e.txt sub\\deep\\f.dat ", tree.left());
+    // "s*" matches the folder "sub" and, handed down, s.dat inside it, but not "deep".
+    write_file(tree.at("sub\\s.dat"), "s");
+    write_file(tree.at("sub\\deep\\s2.dat"), "s");
+    EXPECT_EQ(0, delete_folder_tree(tree.root.c_str(), "s*", delete_subfolders));
+    EXPECT_FALSE(file_exists(tree.at("sub\\s.dat")));
+    EXPECT_TRUE(file_exists(tree.at("sub\\deep\\s2.dat"))) << "\"deep\" does not match s*";
+    EXPECT_EQ("b.dat sub sub\\c.txt sub\\d.dat sub\\deep sub\\deep\\e.txt sub\\deep\\f.dat ", tree.left());
+    // delete_folder: no flags, the pattern selects files of that folder only.
+    EXPECT_EQ(0, delete_folder(tree.at("sub").c_str(), "*.dat"));
+    EXPECT_EQ("b.dat sub sub\\c.txt sub\\deep sub\\deep\\e.txt sub\\deep\\f.dat ", tree.left());
+}
+
+TEST(Folders, MissingFoldersAndEmptyPathsChangeNothing) {
+    TempFolder temp;
+    Tree tree(temp);
+    const std::string before = tree.left();
+    EXPECT_EQ(0, delete_folder_tree(tree.at("missing").c_str(), "*.*", 3));
+    EXPECT_EQ(0, delete_folder_tree(tree.at("missing\\").c_str(), "*.*", 3));
+    EXPECT_EQ(0, delete_folder_tree("", "*.*", 3));
+    EXPECT_EQ(0, delete_folder_tree(nullptr, "*.*", 3));
+    // A relative path resolves against the installer folder, where no such folder is.
+    ASSERT_TRUE(SetCurrentDirectoryA(temp.path().c_str()));
+    EXPECT_EQ(0, delete_folder_tree("root", "*.*", 3));
+    EXPECT_EQ(before, tree.left());
+    EXPECT_EQ(std::string(installer_folder()), [] {
+        char current[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, current);
+        return std::string(current) + "\\";
+    }());
+}
+
+// Runs a host program through Wine's start program, which runs Unix programs.
+bool run_host(const std::string& arguments) {
+    const auto result = test_support::run_child("start.exe /wait /unix " + arguments);
+    return result.finished && result.exit_code == 0;
+}
+
+// Makes `link` a Unix symbolic link to `target` with the host's ln.
+bool make_link(const std::string& target, const std::string& link) {
+    const std::string unix_target = test_support::unix_path(target);
+    const std::string unix_link = test_support::unix_path(link);
+    if (unix_target.empty() || unix_link.empty()) return false;
+    return run_host("/bin/ln -s \"" + unix_target + "\" \"" + unix_link + "\"");
+}
+
+// Removes a link made by make_link if it is still there: Wine's own calls resolve a
+// symbolic link before they remove, so they cannot remove it.
+void remove_link(const std::string& link) {
+    const std::string unix_link = test_support::unix_path(link);
+    if (!unix_link.empty()) run_host("/bin/rm -f \"" + unix_link + "\"");
+}
+
+bool is_linked_folder(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE finder = FindFirstFileA(path.c_str(), &found);
+    if (finder == INVALID_HANDLE_VALUE) return false;
+    FindClose(finder);
+    const DWORD linked = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    return (found.dwFileAttributes & linked) == linked;
+}
+
+TEST(Folders, ALinkedFolderIsNeverEnteredAndItsTargetSurvives) {
+    TempFolder temp;
+    Tree tree(temp);
+    const std::string target = temp / "outside";
+    make_folder(target);
+    make_folder(target + "\\inner");
+    write_file(target + "\\precious.txt", "keep me");
+    write_file(target + "\\inner\\also.txt", "keep me too");
+    set_read_only(target + "\\precious.txt");
+    const std::string link = tree.at("sub\\link");
+    ASSERT_TRUE(make_link(target, link));
+    ASSERT_TRUE(is_linked_folder(link)) << "the link does not list as a folder with the reparse-point attribute";
+
+    const int result = delete_folder_tree(tree.root.c_str(), "*.*", delete_subfolders | delete_read_only);
+    // Windows removes the link itself; Wine cannot, and then the folders holding it stay.
+    const bool link_gone = GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+    EXPECT_EQ(link_gone ? "<gone> " : "sub ", tree.left());
+    EXPECT_EQ(link_gone, result != 0) << "result " << result;
+    EXPECT_EQ("keep me", test_support::read_file(target + "\\precious.txt"));
+    EXPECT_EQ("keep me too", test_support::read_file(target + "\\inner\\also.txt"));
+    EXPECT_NE(0u, GetFileAttributesA((target + "\\precious.txt").c_str()) & FILE_ATTRIBUTE_READONLY)
+        << "the attributes of the link's target were changed";
+    remove_link(link);
+
+    // Without the subfolder flag, a link is left alone like any folder.
+    make_folder(temp / "second");
+    ASSERT_TRUE(make_link(target, temp / "second\\link"));
+    write_file(temp / "second\\x.txt", "x");
+    EXPECT_EQ(0, delete_folder_tree((temp / "second").c_str(), "*.*", delete_read_only));
+    EXPECT_TRUE(is_linked_folder(temp / "second\\link"));
+    EXPECT_FALSE(file_exists(temp / "second\\x.txt"));
+    EXPECT_EQ("keep me", test_support::read_file(target + "\\precious.txt"));
+    remove_link(temp / "second\\link");
+    SetFileAttributesA((target + "\\precious.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Folders, OverLongPathsAreRefusedAndSkipped) {
+    TempFolder temp;
+    // Nested folders until a file's full path can pass 254 characters at the last level
+    // while staying under the platform's own 260.
+    const std::string top = temp / "dddddddddddddddddddd";
+    std::string deep = top + "\\";
+    make_folder(deep);
+    while (deep.size() < 230) {
+        deep += "dddddddddddddddddddd\\";
+        make_folder(deep);
+    }
+    ASSERT_TRUE(folder_exists(deep)) << deep;
+    const std::string long_file = deep + std::string(254 - deep.size() + 3, 'x');
+    ASSERT_EQ(257u, long_file.size());
+    ASSERT_TRUE(write_file(long_file, "long"));
+    ASSERT_TRUE(write_file(deep + "short", "s"));
+
+    // The entry whose path would not fit is skipped: its folders stay, the rest goes.
+    EXPECT_EQ(0, delete_folder_tree(top.c_str(), "*.*", 3));
+    EXPECT_TRUE(file_exists(long_file));
+    EXPECT_FALSE(file_exists(deep + "short"));
+
+    // A folder text over 254 characters or a search text over 260 is refused, although
+    // the platform would find the folder (it folds repeated backslashes).
+    const std::string folder = temp / "f";
+    make_folder(folder);
+    write_file(folder + "\\one.txt", "1");
+    EXPECT_EQ(0, delete_folder_tree((folder + std::string(255 - folder.size(), '\\')).c_str(), "*.*", 3));
+    const std::string with_separator = folder + "\\";
+    EXPECT_EQ(0, delete_folder_tree(with_separator.c_str(), std::string(261 - with_separator.size(), '*').c_str(), 3));
+    EXPECT_EQ(0, delete_folder_tree(std::string(5000, 'h').c_str(), "*.*", 3));
+    EXPECT_EQ(0, delete_folder_tree(folder.c_str(), std::string(5000, '*').c_str(), 3));
+    EXPECT_TRUE(file_exists(folder + "\\one.txt"));
+    // A search text of exactly 260 characters is used.
+    EXPECT_NE(0, delete_folder_tree(with_separator.c_str(), std::string(260 - with_separator.size(), '*').c_str(), 3));
+    EXPECT_FALSE(folder_exists(folder));
+}
+
+TEST(Folders, ProbePathTellsFilesFoldersAndDrives) {
+    TempFolder temp;
+    const std::string file = temp / "sized.bin";
+    ASSERT_TRUE(write_file(file, std::string(1432, 'e')));
+    EXPECT_EQ(1432, probe_path(file.c_str()));
+    write_file(temp / "empty.bin", "");
+    EXPECT_EQ(0, probe_path((temp / "empty.bin").c_str()));
+    make_folder(temp / "folder");
+    EXPECT_EQ(probe_folder, probe_path((temp / "folder").c_str()));
+    EXPECT_EQ(probe_folder, probe_path((temp / "folder\\").c_str()));
+    EXPECT_EQ(probe_missing, probe_path((temp / "folder\\\\").c_str())) << "only one backslash is dropped";
+    EXPECT_EQ(probe_missing, probe_path((temp / "nothing").c_str()));
+    EXPECT_EQ(probe_missing, probe_path((temp / "nothing\\").c_str()));
+    EXPECT_EQ(probe_folder, probe_path("C:"));
+    EXPECT_EQ(probe_folder, probe_path("C:\\"));
+    EXPECT_EQ(probe_folder, probe_path("c:"));
+    // A drive letter that no drive uses.
+    const DWORD drives = GetLogicalDrives();
+    char missing[] = "A:";
+    for (char letter = 'Q'; letter <= 'Y'; ++letter) {
+        if (!(drives & (1u << (letter - 'A')))) {
+            missing[0] = letter;
+            break;
+        }
+    }
+    ASSERT_NE('A', missing[0]) << "every drive letter is used";
+    EXPECT_EQ(probe_missing, probe_path(missing));
+    EXPECT_EQ(probe_missing, probe_path((std::string(missing) + "\\").c_str()));
+    EXPECT_EQ(probe_missing, probe_path(""));
+    EXPECT_EQ(probe_missing, probe_path(nullptr));
+    // Over-long: refused, even when the first 1023 characters name an existing folder.
+    std::string over = temp / "folder";
+    over += std::string(1100 - over.size(), '\\');
+    EXPECT_EQ(probe_missing, probe_path(over.c_str()));
+    EXPECT_EQ(probe_missing, probe_path(std::string(5000, 'p').c_str()));
+    // Relative to the installer folder, wherever the current directory is.
+    ASSERT_TRUE(SetCurrentDirectoryA(temp.path().c_str()));
+    EXPECT_EQ(probe_missing, probe_path("sized.bin"));
+    std::string own = installer_folder();
+    own = own.substr(0, own.size() - 1);
+    const std::string own_name = own.substr(own.rfind('\\') + 1);
+    EXPECT_EQ(probe_folder, probe_path(("..\\" + own_name).c_str()));
+}
+
+TEST(Folders, CreateFolderAndDeleteFile) {
+    TempFolder temp;
+    const std::string folder = temp / "made";
+    EXPECT_NE(0, create_folder(folder.c_str()));
+    EXPECT_TRUE(folder_exists(folder));
+    EXPECT_EQ(0, create_folder(folder.c_str())) << "the folder exists already";
+    EXPECT_NE(0, create_folder((folder + "\\inner\\").c_str())) << "a trailing backslash is accepted";
+    EXPECT_EQ(0, create_folder((temp / "no\\parent").c_str()));
+    EXPECT_FALSE(folder_exists(temp / "no"));
+
+    const std::string file = folder + "\\f.txt";
+    write_file(file, "f");
+    set_read_only(file);
+    EXPECT_EQ(0, delete_file(file.c_str())) << "a read-only file stays";
+    EXPECT_TRUE(file_exists(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(0, delete_file(file.c_str()));
+    EXPECT_FALSE(file_exists(file));
+    EXPECT_EQ(0, delete_file(file.c_str()));
+    EXPECT_EQ(0, delete_file(nullptr));
+
+    char buffer[8] = "zzzzzzz";
+    EXPECT_EQ(buffer, copy_text(buffer, "abc"));
+    EXPECT_EQ(std::string("abc\0zzz", 7), std::string(buffer, 7));
+    copy_text(buffer, nullptr);
+    EXPECT_EQ(0, buffer[0]);
+    EXPECT_EQ('b', buffer[1]);
+}
+
+}  // namespace
