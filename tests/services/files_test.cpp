@@ -41,13 +41,13 @@ TEST_F(Files, CreateCutsAnExistingFileAndSharesReading) {
     EXPECT_EQ(0, file_size()) << "CREATE_ALWAYS cuts an existing file";
     EXPECT_EQ(1, write_byte(0x41));
     // Another reader may open the file while it is being written.
-    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                0, nullptr);
+    HANDLE reader =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(INVALID_HANDLE_VALUE, reader) << "error " << GetLastError();
     if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
     // But no second writer.
-    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     EXPECT_EQ(INVALID_HANDLE_VALUE, writer);
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
     close_file(0);
@@ -81,10 +81,10 @@ TEST_F(Files, ValuesAreWrittenAndReadBackLittleEndianAndSignExtended) {
     EXPECT_EQ(30, file_position());
     EXPECT_EQ(30, file_size());
     close_file(3);
-    EXPECT_EQ(bytes({0xFE, 0x01, 0x80, 0x45, 0x23, 0xBE, 0xBA, 0xFE, 0xCA, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0xC0,
-                     0x3F}) +
-                  "xyzabline\r\n\r\n",
-              test_support::read_file(path));
+    EXPECT_EQ(
+        bytes({0xFE, 0x01, 0x80, 0x45, 0x23, 0xBE, 0xBA, 0xFE, 0xCA, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0xC0, 0x3F}) +
+            "xyzabline\r\n\r\n",
+        test_support::read_file(path));
 
     ASSERT_NE(nullptr, open_file_for_reading(4, path.c_str()));
     EXPECT_EQ(-2, read_byte());

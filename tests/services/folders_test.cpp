@@ -27,8 +27,8 @@ struct Tree {
         make_folder(root);
         make_folder(root + "\\sub");
         make_folder(root + "\\sub\\deep");
-        for (const char* name : {"a.txt", "b.dat", "ro.txt", "sub\\c.txt", "sub\\d.dat", "sub\\deep\\e.txt",
-                                 "sub\\deep\\f.dat"})
+        for (const char* name :
+             {"a.txt", "b.dat", "ro.txt", "sub\\c.txt", "sub\\d.dat", "sub\\deep\\e.txt", "sub\\deep\\f.dat"})
             write_file(at(name), name);
         set_read_only(at("ro.txt"));
         set_read_only(at("sub\\deep\\e.txt"));

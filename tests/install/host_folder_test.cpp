@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <random>
+#include <string>
+
+#include "install/host_folder.h"
+#include "services/strings.h"
+
+using install::command_folder;
+using install::find_host_folder;
+using install::host_command_location;
+using install::RegistryLocation;
+
+namespace {
+
+// Runs command_folder at the write position and checks the work-buffer contract: the
+// result stands at its destination with the write position on its terminator.
+std::string folder_of(const char* command) {
+    char* start = services::write_position();
+    char* result = command_folder(command, start);
+    EXPECT_EQ(start, result);
+    EXPECT_EQ(start + services::string_length(start), services::write_position());
+    std::string folder = result;
+    services::set_write_position(start);
+    return folder;
+}
+
+std::string host_folder() {
+    char* start = services::write_position();
+    char* result = find_host_folder();
+    EXPECT_EQ(start, result);
+    EXPECT_EQ(start + services::string_length(start), services::write_position());
+    std::string folder = result;
+    services::set_write_position(start);
+    return folder;
+}
+
+bool is_absolute_folder(const std::string& folder) {
+    if (folder.size() < 3 || folder.back() != '\\') return false;
+    const bool drive = isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':' && folder[2] == '\\';
+    const bool unc = folder[0] == '\\' && folder[1] == '\\';
+    return drive || unc;
+}
+
+TEST(HostFolderCommand, TheProgramPathIsCutSoundly) {
+    struct Case {
+        const char* command;
+        const char* folder;
+    };
+    const Case cases[] = {
+        // The usual form, as the host's set-up writes it.
+        {"\"C:\\PB\\PureBasic.exe\" \"%1\"", "C:\\PB\\"},
+        // Unquoted, with and without arguments, any letter case: the drive letter stays.
+        {"C:\\PB\\PureBasic.exe %1", "C:\\PB\\"},
+        {"C:\\PB\\PureBasic.exe", "C:\\PB\\"},
+        {"d:\\pb\\PUREBASIC.EXE /x \"%1\"", "d:\\pb\\"},
+        {"C:\\PB\\PureBasic.exe\"%1\"", "C:\\PB\\"},
+        // Other arguments cost nothing of the path.
+        {"\"C:\\PB\\PureBasic.exe\" /compile \"%1\" /debug", "C:\\PB\\"},
+        {"\"C:\\PB\\PureBasic.exe\"", "C:\\PB\\"},
+        {"\"C:\\PB\\PureBasic.exe\" %1", "C:\\PB\\"},
+        // Blanks in the path.
+        {"\"C:\\Program Files\\PureBasic\\PureBasic.exe\" \"%1\"", "C:\\Program Files\\PureBasic\\"},
+        {"C:\\Program Files\\PureBasic\\PureBasic.exe \"%1\"", "C:\\Program Files\\PureBasic\\"},
+        // ".exe" inside a folder name does not end the path; without ".exe", a blank does.
+        {"C:\\tools.exe.d\\PureBasic.exe %1", "C:\\tools.exe.d\\"},
+        {"C:\\PB\\PureBasic %1", "C:\\PB\\"},
+        {"C:\\Program Files\\PB\\PureBasic %1", "C:\\"},
+        // Leading blanks, a missing closing quote, a network share.
+        {"  \"C:\\PB\\PureBasic.exe\" \"%1\"", "C:\\PB\\"},
+        {"\"C:\\PB\\PureBasic.exe", "C:\\PB\\"},
+        {"\"\\\\server\\share\\PB\\PureBasic.exe\" \"%1\"", "\\\\server\\share\\PB\\"},
+        {"\\\\server\\share\\PureBasic.exe", "\\\\server\\share\\"},
+        // Short texts.
+        {"C:\\", "C:\\"},
+        {"C:\\a", "C:\\"},
+        {"", ""},
+        {"\"", ""},
+        {"\"\"", ""},
+        {"C:", ""},
+        {" ", ""},
+        // Not absolute: relative, drive-relative, rooted without a drive, half a share.
+        {"PB\\PureBasic.exe %1", ""},
+        {"\"PureBasic.exe\" \"%1\"", ""},
+        {"C:PB\\PureBasic.exe", ""},
+        {"\\PB\\PureBasic.exe", ""},
+        {"\"\\\\server\\PureBasic.exe\"", ""},
+        {"\\\\\\share\\PureBasic.exe", ""},
+        {"1:\\PB\\PureBasic.exe", ""},
+        // A quote inside an unquoted path would cut the folder short of its backslash.
+        {"C:\\a\"b\\PureBasic.exe", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.folder, folder_of(c.command)) << "command [" << c.command << "]";
+    EXPECT_EQ("", folder_of(nullptr));
+}
+
+TEST(HostFolderCommand, WorksInPlaceOnACommandInTheWorkBuffer) {
+    char* start = services::write_position();
+    services::append_string("\"C:\\PB\\PureBasic.exe\" \"%1\"");
+    services::skip_terminator();
+    EXPECT_STREQ("C:\\PB\\", command_folder(start, start));
+    EXPECT_EQ(start + 6, services::write_position());
+    services::set_write_position(start);
+}
+
+TEST(HostFolderCommand, TheLocationFollowsTheVersionValue) {
+    struct Case {
+        DWORD version;
+        bool classes_root;
+    };
+    const Case cases[] = {{0x1DB10106, true},  {0x00010000, true},  {0x00800000, true},  {0xFFFFFFFF, true},
+                          {0x00000105, false}, {0xC0000A04, false}, {0xFF00FFFF, false}, {0, false}};
+    for (const Case& c : cases) {
+        const RegistryLocation location = host_command_location(c.version);
+        if (c.classes_root) {
+            EXPECT_EQ(HKEY_CLASSES_ROOT, location.root) << std::hex << c.version;
+            EXPECT_STREQ("Applications\\PureBasic.exe\\shell\\open\\command", location.subkey);
+        } else {
+            EXPECT_EQ(HKEY_LOCAL_MACHINE, location.root) << std::hex << c.version;
+            EXPECT_STREQ("Software\\Classes\\PureBasic.exe\\shell\\open\\command", location.subkey);
+        }
+    }
+}
+
+// Random commands made of the pieces that matter to the parser.
+std::string random_command(std::mt19937& random) {
+    static const char* const pieces[] = {
+        "\"",   " ",    "\\", "\\\\",   "C:", ":",  "c", "PB",  "Program Files", ".exe",
+        ".EXE", ".eXe", "%1", "\"%1\"", "/x", "\t", "Z", "a.b", "%SystemDrive%"};
+    std::uniform_int_distribution<int> count(0, 12);
+    std::uniform_int_distribution<int> pick(0, sizeof pieces / sizeof *pieces - 1);
+    std::string command;
+    for (int n = count(random); n > 0; --n)
+        command += pieces[pick(random)];
+    return command;
+}
+
+// A well-formed command for a random folder, in one of the forms the parser accepts, with
+// the folder it must give.
+std::string random_good_command(std::mt19937& random, std::string* folder) {
+    std::uniform_int_distribution<int> letter(0, 25);
+    std::uniform_int_distribution<int> form(0, 3);
+    std::uniform_int_distribution<int> depth(1, 3);
+    const bool quoted = form(random) < 2;
+    *folder = std::string(1, static_cast<char>('A' + letter(random))) + ":\\";
+    for (int n = depth(random); n > 0; --n) {
+        std::string name;
+        for (int k = 1 + letter(random) % 8; k > 0; --k)
+            name += static_cast<char>((quoted && k == 3) ? ' ' : 'a' + letter(random));
+        *folder += name + "\\";
+    }
+    const std::string program = *folder + "PureBasic.exe";
+    switch (form(random)) {
+        case 0:
+            return quoted ? "\"" + program + "\" \"%1\"" : program + " \"%1\"";
+        case 1:
+            return quoted ? "\"" + program + "\" /a /b \"%1\"" : program + " %1 /a";
+        case 2:
+            return quoted ? "\"" + program + "\"" : program;
+        default:
+            return quoted ? "\"" + program + "\" " : program + " ";
+    }
+}
+
+TEST(HostFolderCommand, RandomCommandsGiveNothingOrAnAbsoluteFolder) {
+    std::mt19937 random(20261208);
+    for (int n = 0; n < 4000; ++n) {
+        const std::string command = random_command(random);
+        const std::string folder = folder_of(command.c_str());
+        EXPECT_TRUE(folder.empty() || is_absolute_folder(folder)) << "[" << command << "] gave [" << folder << "]";
+        EXPECT_LE(folder.size(), command.size()) << "[" << command << "]";
+    }
+    for (int n = 0; n < 1000; ++n) {
+        std::string expected;
+        const std::string command = random_good_command(random, &expected);
+        EXPECT_EQ(expected, folder_of(command.c_str())) << "[" << command << "]";
+    }
+}
+
+// Registry tests: they write the command where this platform's version sends the search,
+// and remove the keys they made. They must not run beside each other (SERIAL program).
+class HostFolderRegistry : public testing::Test {
+  protected:
+    void SetUp() override {
+        location_ = host_command_location(GetVersion());
+        HKEY probe;
+        ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExA(location_.root, location_.subkey, 0, KEY_READ, &probe))
+            << "the test prefix already holds a host command";
+    }
+    void TearDown() override {
+        remove_chain(location_);
+        remove_chain(other_location());
+    }
+
+    RegistryLocation other_location() const {
+        return host_command_location(location_.root == HKEY_CLASSES_ROOT ? 0 : 0x00010000);
+    }
+
+    // Removes the command key and the keys above it up to the program's key.
+    static void remove_chain(const RegistryLocation& location) {
+        std::string key = location.subkey;
+        for (int level = 0; level < 4; ++level) {
+            RegDeleteKeyA(location.root, key.c_str());
+            key = key.substr(0, key.rfind('\\'));
+        }
+    }
+
+    static bool write_value(const RegistryLocation& location, DWORD type, const std::string& data) {
+        HKEY key;
+        if (RegCreateKeyExA(location.root, location.subkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return false;
+        const LONG status = RegSetValueExA(key, "", 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                           static_cast<DWORD>(data.size()));
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
+    }
+
+    // A string value with its terminator.
+    bool write_text(const std::string& text, DWORD type = REG_SZ) { return write_value(location_, type, text + '\0'); }
+
+    RegistryLocation location_{};
+};
+
+TEST_F(HostFolderRegistry, CommandFormsGiveTheirFolder) {
+    const char* const cases[][2] = {
+        {"\"C:\\PB\\PureBasic.exe\" \"%1\"", "C:\\PB\\"},
+        {"C:\\PB\\PureBasic.exe %1", "C:\\PB\\"},
+        {"\"C:\\PB\\PureBasic.exe\" /compile \"%1\"", "C:\\PB\\"},
+        {"\"C:\\Program Files\\Pure Basic\\PureBasic.exe\" \"%1\"", "C:\\Program Files\\Pure Basic\\"},
+        {"C:\\a", "C:\\"},
+        {"C:\\", "C:\\"},
+        {"", ""},
+        {"abc", ""},
+        {"\"PB\\PureBasic.exe\" \"%1\"", ""},
+        {"PureBasic.exe", ""},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(write_text(c[0]));
+        EXPECT_EQ(c[1], host_folder()) << "value [" << c[0] << "]";
+    }
+}
+
+TEST_F(HostFolderRegistry, LongValuesGiveNothingAndNeverOverflow) {
+    const std::string command = "\"C:\\PB\\PureBasic.exe\" ";
+    // 9998 bytes with the terminator still fit the value buffer.
+    ASSERT_TRUE(write_text(command + std::string(9997 - command.size(), 'x')));
+    EXPECT_EQ("C:\\PB\\", host_folder());
+    for (int size : {9999, 10000, 10001, 20000, 70000}) {
+        ASSERT_TRUE(write_text(command + std::string(size - 1 - command.size(), 'x')));
+        EXPECT_EQ("", host_folder()) << "a value of " << size << " bytes";
+    }
+    // Without a terminator in the registry, the value is still read as a bounded text.
+    ASSERT_TRUE(write_value(location_, REG_SZ, "C:\\PB\\PureBasic.exe"));
+    EXPECT_EQ("C:\\PB\\", host_folder());
+}
+
+TEST_F(HostFolderRegistry, OnlyStringValuesCountAndExpandableOnesAreExpanded) {
+    const std::string command = "\"C:\\PB\\PureBasic.exe\" \"%1\"";
+    ASSERT_TRUE(write_value(location_, REG_BINARY, command + '\0'));
+    EXPECT_EQ("", host_folder()) << "REG_BINARY";
+    ASSERT_TRUE(write_value(location_, REG_MULTI_SZ, command + '\0' + '\0'));
+    EXPECT_EQ("", host_folder()) << "REG_MULTI_SZ";
+    ASSERT_TRUE(write_value(location_, REG_DWORD, std::string("C:\\\0", 4)));
+    EXPECT_EQ("", host_folder()) << "REG_DWORD";
+
+    char drive[MAX_PATH];
+    ASSERT_NE(0u, GetEnvironmentVariableA("SystemDrive", drive, MAX_PATH));
+    ASSERT_TRUE(write_text("\"%SystemDrive%\\PB\\PureBasic.exe\" \"%1\"", REG_EXPAND_SZ));
+    EXPECT_EQ(std::string(drive) + "\\PB\\", host_folder());
+    // As a plain string the same text is not expanded, and is then relative.
+    ASSERT_TRUE(write_text("\"%SystemDrive%\\PB\\PureBasic.exe\" \"%1\"", REG_SZ));
+    EXPECT_EQ("", host_folder());
+    ASSERT_TRUE(write_text("%OrvelleNoSuchVariable%\\PB\\PureBasic.exe", REG_EXPAND_SZ));
+    EXPECT_EQ("", host_folder());
+}
+
+TEST_F(HostFolderRegistry, MissingKeyOrValueAndNoFallback) {
+    EXPECT_EQ("", host_folder()) << "no key";
+    // The key without a default value.
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(location_.root, location_.subkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExA(key, "other", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\PB\\PureBasic.exe"), 20);
+    RegCloseKey(key);
+    EXPECT_EQ("", host_folder()) << "no default value";
+    remove_chain(location_);
+    // A command at the location of the other platform family is not looked at.
+    ASSERT_TRUE(write_value(other_location(), REG_SZ, std::string("\"C:\\PB\\PureBasic.exe\" \"%1\"") + '\0'));
+    EXPECT_EQ("", host_folder());
+}
+
+TEST_F(HostFolderRegistry, RandomValuesGiveWhatTheParserGives) {
+    std::mt19937 random(1208);
+    for (int n = 0; n < 40; ++n) {
+        std::string expected;
+        const std::string command = n % 2 ? random_good_command(random, &expected) : random_command(random);
+        ASSERT_TRUE(write_text(command));
+        const std::string folder = host_folder();
+        EXPECT_TRUE(folder.empty() || is_absolute_folder(folder)) << "[" << command << "] gave [" << folder << "]";
+        EXPECT_LE(folder.size(), command.size());
+        EXPECT_EQ(folder_of(command.c_str()), folder) << "[" << command << "]";
+        if (n % 2) {
+            EXPECT_EQ(expected, folder) << "[" << command << "]";
+        }
+    }
+}
+
+}  // namespace
