@@ -25,14 +25,20 @@ void delete_entry(const char* folder, int folder_length, const char* pattern, in
     copy_text(entry, folder);
     copy_text(entry + folder_length, name);
 
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (!(flags & delete_subfolders) || is_dot_entry(name)) return;
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            // A linked folder may lead anywhere, even outside the tree: remove the link only.
-            if (flags & delete_read_only) SetFileAttributesA(entry, FILE_ATTRIBUTE_NORMAL);
+    const bool is_folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+    if (is_folder && (!(flags & delete_subfolders) || is_dot_entry(name))) return;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A link (junction, symbolic link, mount point) may lead anywhere, even outside the
+        // tree: remove the link itself, never enter it, and leave the attributes alone,
+        // since setting them would reach what the link points to.
+        if (is_folder) {
             RemoveDirectoryA(entry);
-            return;
+        } else {
+            DeleteFileA(entry);
         }
+        return;
+    }
+    if (is_folder) {
         delete_folder_tree(entry, pattern, flags);
         return;
     }

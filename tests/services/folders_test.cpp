@@ -164,6 +164,8 @@ TEST(Folders, ALinkedFolderIsNeverEnteredAndItsTargetSurvives) {
     const std::string link = tree.at("sub\\link");
     ASSERT_TRUE(make_link(target, link));
     ASSERT_TRUE(is_linked_folder(link)) << "the link does not list as a folder with the reparse-point attribute";
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const DWORD target_attributes = GetFileAttributesA(target.c_str());
 
     const int result = delete_folder_tree(tree.root.c_str(), "*.*", delete_subfolders | delete_read_only);
     // Windows removes the link itself; Wine cannot, and then the folders holding it stay.
@@ -174,6 +176,7 @@ TEST(Folders, ALinkedFolderIsNeverEnteredAndItsTargetSurvives) {
     EXPECT_EQ("keep me too", test_support::read_file(target + "\\inner\\also.txt"));
     EXPECT_NE(0u, GetFileAttributesA((target + "\\precious.txt").c_str()) & FILE_ATTRIBUTE_READONLY)
         << "the attributes of the link's target were changed";
+    EXPECT_EQ(target_attributes, GetFileAttributesA(target.c_str())) << "the attributes of the link itself were set";
     remove_link(link);
 
     // Without the subfolder flag, a link is left alone like any folder.
