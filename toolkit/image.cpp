@@ -216,8 +216,8 @@ HANDLE icon_from_directory(int number, const BYTE* data) {
 }  // namespace
 
 void init_images() {
-    g_images = static_cast<ImageSlot*>(
-        services::heap_alloc(services::table_bytes(initial_capacity, sizeof(ImageSlot))));
+    g_images =
+        static_cast<ImageSlot*>(services::heap_alloc(services::table_bytes(initial_capacity, sizeof(ImageSlot))));
     g_image_capacity = initial_capacity;
 }
 
