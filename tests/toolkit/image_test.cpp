@@ -110,6 +110,31 @@ Bytes icon_image(int size, COLORREF colour) {
     return image;
 }
 
+// A monochrome icon image: header, two-colour palette, colour rows, mask rows.
+Bytes monochrome_icon_file(int size) {
+    const std::size_t stride = (size + 31) / 32 * 4;
+    Bytes image(40 + 8 + 2 * stride * size);
+    put32(image, 0, 40);
+    put32(image, 4, size);
+    put32(image, 8, size * 2);
+    put16(image, 12, 1);
+    put16(image, 14, 1);
+    image[44] = image[45] = image[46] = 0xFF;  // colour 1 is white
+    for (std::size_t i = 0; i < stride * size; i += 2)
+        image[48 + i] = 0xAA;
+    Bytes data(6 + 16);
+    put16(data, 2, 1);
+    put16(data, 4, 1);
+    data[6] = data[7] = static_cast<BYTE>(size);
+    data[8] = 2;
+    put16(data, 6 + 4, 1);
+    put16(data, 6 + 6, 1);
+    put32(data, 6 + 8, static_cast<std::uint32_t>(image.size()));
+    put32(data, 6 + 12, 22);
+    data.insert(data.end(), image.begin(), image.end());
+    return data;
+}
+
 // An icon file whose first entry is a 16 x 16 image and whose second is 32 x 32; the
 // second image is stored first, so the first entry's offset must be followed.
 Bytes two_image_icon(std::uint16_t type = 1) {
@@ -224,6 +249,21 @@ TEST(Images, AnIconFileGivesAnIconOfItsFirstImage) {
     EXPECT_EQ(16, toolkit::image_height(3));
     EXPECT_EQ(colour.bmBitsPixel, toolkit::image_depth(3));
     EXPECT_EQ(10u, toolkit::image_capacity());
+
+    // A monochrome icon has no colour bitmap: its size comes from the upper half of its mask.
+    const Bytes monochrome = monochrome_icon_file(32);
+    HANDLE plain = toolkit::image_from_memory(4, monochrome.data());
+    ASSERT_NE(nullptr, plain);
+    ICONINFO plain_parts{};
+    ASSERT_TRUE(GetIconInfo(static_cast<HICON>(plain), &plain_parts));
+    const BITMAP mask = bitmap_of(plain_parts.hbmMask);
+    if (plain_parts.hbmColor) DeleteObject(plain_parts.hbmColor);
+    DeleteObject(plain_parts.hbmMask);
+    EXPECT_EQ(nullptr, plain_parts.hbmColor);
+    EXPECT_EQ(64, mask.bmHeight);
+    EXPECT_EQ(32, toolkit::image_width(4));
+    EXPECT_EQ(32, toolkit::image_height(4));
+    EXPECT_EQ(1, toolkit::image_depth(4));
 }
 
 TEST(Images, OtherDataGivesZeroAndLeavesTheNumberAsItWas) {
