@@ -18,12 +18,9 @@ trap cleanup EXIT
 start_virtual_display
 # One server for the whole run: a fresh one per test program would cost seconds each.
 wineserver -p
-# Start Wine's own background processes (services, desktop) now, detached from ctest's
-# output pipes: started by a test program, they would keep its pipe open after it ends.
-"$build_dir/wine-run" cmd.exe /c exit </dev/null >/dev/null 2>&1
-# The desktop process (explorer.exe /desktop) only starts when a program first asks for the
-# desktop window, which cmd.exe does not: ask for it here, or the first test that touches
-# the display starts it, and ctest waits for that test's output until its timeout.
+# Start Wine's own background processes (services, and the desktop process, which only
+# starts when a program first asks for the desktop window) now, detached from ctest's output
+# pipes: started by a test program, they would keep its pipe open after it ends.
 "$build_dir/wine-run" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@"

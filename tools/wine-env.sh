@@ -2,8 +2,9 @@
 # Windows programs in the build's own Wine prefix, which never touches the user's.
 export WINEPREFIX="$build_dir/wineprefix"
 export WINEARCH=win64
-# No prompts for Mono or Gecko, no menu entries or file associations on the host.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No prompts for Mono or Gecko, no menu entries or file associations on the host, and no
+# debugger that would wait on a crashed program (and hold the test's output open).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export WINEDEBUG=-all
 # The 32-bit loader itself: the wine wrapper script would first start it to find out
 # which loader the program needs.
