@@ -49,15 +49,30 @@ bool make_room_for(int number) {
     return true;
 }
 
-HWND create_control(const char* class_name, const char* text, DWORD style, DWORD ex_style, int number, int x, int y,
-                    int width, int height) {
+HWND create_control(const char* class_name,
+                    const char* text,
+                    DWORD style,
+                    DWORD ex_style,
+                    int number,
+                    int x,
+                    int y,
+                    int width,
+                    int height) {
     return CreateWindowExA(ex_style, class_name, text, style, x, y, width, height, g_controls.parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)), services::module_handle(), nullptr);
 }
 
 // Buttons, texts and lists: the entry takes the result even when creation failed.
-HWND add_shared(const ControlKind& kind, const char* class_name, const char* text, DWORD style, DWORD ex_style,
-                int number, int x, int y, int width, int height) {
+HWND add_shared(const ControlKind& kind,
+                const char* class_name,
+                const char* text,
+                DWORD style,
+                DWORD ex_style,
+                int number,
+                int x,
+                int y,
+                int width,
+                int height) {
     if (number < 0 || !make_room_for(number)) return nullptr;
     HWND control = create_control(class_name, text, style, ex_style, number, x, y, width, height);
     g_controls.entries[number] = {control, &kind};
@@ -80,8 +95,8 @@ void switch_visual_style_off(HWND control) {
     HMODULE theme = LoadLibraryA("UxTheme.dll");
     if (!theme) return;
     using SetWindowThemeProc = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    auto set_window_theme = reinterpret_cast<SetWindowThemeProc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(theme, "SetWindowTheme")));
+    auto set_window_theme =
+        reinterpret_cast<SetWindowThemeProc>(reinterpret_cast<void (*)()>(GetProcAddress(theme, "SetWindowTheme")));
     if (set_window_theme) set_window_theme(control, L"", L"");
     FreeLibrary(theme);
 }
@@ -152,8 +167,7 @@ HWND add_image_control(int number, int x, int y, int width, int height, HANDLE i
     const DWORD style = image_style | (bitmap ? SS_BITMAP : SS_ICON);
     HWND control = create_control("STATIC", nullptr, style, ex_style, number, x, y, width, height);
     if (!control) return nullptr;
-    if (image)
-        SendMessageA(control, STM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+    if (image) SendMessageA(control, STM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, reinterpret_cast<LPARAM>(image));
     return store_individual(image_kind, control, number);
 }
 
@@ -164,6 +178,10 @@ HWND add_progress_bar(int number, int x, int y, int width, int height, int minim
     // The control takes 16-bit bounds: higher bits are dropped.
     SendMessageA(control, PBM_SETRANGE, 0, MAKELPARAM(minimum & 0xFFFF, maximum & 0xFFFF));
     return store_individual(progress_bar_kind, control, number);
+}
+
+int control_registry_capacity() {
+    return g_controls.capacity;
 }
 
 HWND control_handle(int number) {

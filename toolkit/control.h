@@ -35,6 +35,9 @@ HWND add_text(int number, int x, int y, int width, int height, const char* text)
 HWND add_list(int number, int x, int y, int width, int height);
 HWND add_progress_bar(int number, int x, int y, int width, int height, int minimum, int maximum);
 
+// Number of entries the registry holds; numbers from it up resolve to the empty entry.
+int control_registry_capacity();
+
 // Operations by number; a number that holds no control does nothing and returns 0.
 HWND control_handle(int number);
 // The kind of control `number`, null when the number was never used.

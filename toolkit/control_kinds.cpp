@@ -103,18 +103,9 @@ const ControlKind button_kind{.get_state = button_get_state, .set_state = button
 const ControlKind image_button_kind{.set_state = image_button_set_state};
 const ControlKind image_kind{.set_state = image_set_state};
 const ControlKind progress_bar_kind{.get_state = progress_get_state, .set_state = progress_set_state};
-const ControlKind list_kind{nullptr,
-                            list_get_state,
-                            list_set_state,
-                            list_get_text,
-                            list_set_text,
-                            list_add_item,
-                            list_remove_item,
-                            list_count_items,
-                            list_clear_items,
-                            list_get_item_state,
-                            list_set_item_state,
-                            list_get_item_text,
+const ControlKind list_kind{nullptr,           list_get_state,      list_set_state,      list_get_text,
+                            list_set_text,     list_add_item,       list_remove_item,    list_count_items,
+                            list_clear_items,  list_get_item_state, list_set_item_state, list_get_item_text,
                             list_set_item_text};
 // Static texts have no operations of their own: their text is the window text.
 const ControlKind text_kind{};

@@ -69,8 +69,7 @@ void on_notify(const NMHDR* header) {
             return;
         }
     }
-    if (code == UDN_DELTAPOS)
-        set_event(event_control_used, control, reinterpret_cast<const NMUPDOWN*>(header)->iDelta);
+    if (code == UDN_DELTAPOS) set_event(event_control_used, control, reinterpret_cast<const NMUPDOWN*>(header)->iDelta);
 }
 
 void on_control_command(WPARAM first, HWND control) {

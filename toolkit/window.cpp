@@ -103,8 +103,8 @@ void init_windows() {
     g_windows = WindowState{};
     reset_events();
     g_windows.capacity = window_table_start_capacity;
-    g_windows.slots =
-        static_cast<WindowSlot*>(services::heap_alloc(services::table_bytes(window_table_start_capacity, sizeof(WindowSlot))));
+    g_windows.slots = static_cast<WindowSlot*>(
+        services::heap_alloc(services::table_bytes(window_table_start_capacity, sizeof(WindowSlot))));
     const LOGBRUSH face{BS_SOLID, GetSysColor(COLOR_BTNFACE), 0};
     g_windows.background = CreateBrushIndirect(&face);
 
@@ -122,7 +122,8 @@ void init_windows() {
 }
 
 void release_windows() {
-    for (int number = g_windows.capacity - 1; number >= 0; --number) close_window(number);
+    for (int number = g_windows.capacity - 1; number >= 0; --number)
+        close_window(number);
 }
 
 void close_window(int number) {
@@ -166,8 +167,8 @@ HWND open_window(int number, int x, int y, int width, int height, DWORD flags, c
     else if (on_screen)
         at = centred_on_screen(outer_width, outer_height);
 
-    HWND window = CreateWindowExA(0, g_windows.class_name, title, style, at.x, at.y, outer_width, outer_height,
-                                  nullptr, nullptr, services::module_handle(), nullptr);
+    HWND window = CreateWindowExA(0, g_windows.class_name, title, style, at.x, at.y, outer_width, outer_height, nullptr,
+                                  nullptr, services::module_handle(), nullptr);
     // Creation may re-enter the toolkit, but nothing there moves the table.
     WindowSlot& slot = g_windows.slots[number];
     slot.handle = window;
@@ -208,13 +209,16 @@ void resize_window(int width, int height) {
     if (!window) return;
     RECT outer{0, 0, width, height};
     AdjustWindowRect(&outer, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), FALSE);
-    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top, SWP_NOZORDER | SWP_NOMOVE);
 }
 
 void show_window(int number, int hide) {
     HWND window = slot_of(number).handle;
     if (window) ShowWindow(window, hide == 0 ? SW_SHOWNORMAL : SW_HIDE);
+}
+
+int window_table_capacity() {
+    return g_windows.capacity;
 }
 
 HACCEL window_accelerators(HWND window) {

@@ -41,6 +41,9 @@ void resize_window(int width, int height);
 // Shows the window when `hide` is 0, hides it otherwise.
 void show_window(int number, int hide);
 
+// Number of slots the window table holds; numbers from it up resolve to no window.
+int window_table_capacity();
+
 // The accelerator table of the open window `window`, or 0 when it is not a toolkit
 // window or has none. Used by the event wait.
 HACCEL window_accelerators(HWND window);
