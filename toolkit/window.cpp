@@ -39,8 +39,9 @@ const WindowSlot& slot_of(int number) {
 }
 
 void format_class_name(int number) {
-    const long argument = number;
-    wvsprintfA(g_windows.class_name, "WindowClass_%ld", reinterpret_cast<va_list>(const_cast<long*>(&argument)));
+    // wvsprintfA takes its arguments as an array of 32-bit values.
+    long arguments[] = {number};
+    wvsprintfA(g_windows.class_name, "WindowClass_%ld", reinterpret_cast<va_list>(arguments));
 }
 
 // The table grows to number + 10 slots. When the size cannot be had (heap exhausted or a
