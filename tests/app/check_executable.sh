@@ -8,9 +8,11 @@ case "$kind" in
     "PE32 executable (GUI) Intel 80386"*) ;;
     *) echo "expected a PE32 GUI executable for Intel 80386, file says: $kind"; exit 1 ;;
 esac
-allowed=" KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll ADVAPI32.dll msvcrt.dll "
+# DLL names are compared without letter case, as the system loads them (the import
+# library of COMCTL32 names it "COMCTL32.DLL").
+allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll advapi32.dll msvcrt.dll "
 status=0
-for dll in $("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
+for dll in $("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]'); do
     case "$allowed" in
         *" $dll "*) ;;
         *) echo "unexpected import: $dll (allowed:$allowed)"; status=1 ;;
