@@ -65,6 +65,10 @@ create_wine_prefix() {
     [ -f "$WINEPREFIX/system.reg" ] && return
     say "creating the Wine prefix $WINEPREFIX (once, a few minutes)"
     wineboot -i >"$build_dir/wineboot.log" 2>&1
+    # The classic look, as on a Windows without visual styles: Wine's theme draws some
+    # controls (the progress bar) in its own colours whatever the program asks.
+    "$WINE_LOADER" reg.exe add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
+        /v ThemeActive /t REG_SZ /d 0 /f >>"$build_dir/wineboot.log" 2>&1
     wineserver -w
 }
 
