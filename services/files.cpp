@@ -17,20 +17,10 @@ HANDLE g_current;
 unsigned char g_cell[4];
 DWORD g_moved;
 
-// Makes room for `number`: the table grows to number + 10 entries when its room is
-// number or less. False, with the table unchanged, when the heap cannot give the block
-// or the size overflows.
+// The table grows to number + 10 entries when its room is number or less; when it cannot,
+// the create or open is refused.
 bool make_room(int number) {
-    if (number < 0) return false;
-    if (number < g_room) return true;
-    const std::size_t room = static_cast<std::size_t>(number) + file_table_start_room;
-    // A room that no int can count is as impossible as a block no heap can give.
-    if (room > 0x7FFFFFFF) return false;
-    auto* grown = static_cast<HANDLE*>(heap_try_grow(g_files, table_bytes(room, sizeof(HANDLE))));
-    if (!grown) return false;
-    g_files = grown;
-    g_room = static_cast<int>(room);
-    return true;
+    return make_table_room(g_files, g_room, number, file_table_start_room);
 }
 
 HANDLE handle_of(int number) {

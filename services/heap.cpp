@@ -44,6 +44,18 @@ void heap_free(void* block) {
     if (block) HeapFree(g_heap, 0, block);
 }
 
+bool make_table_room(void*& block, int& capacity, int number, int growth, std::size_t item_size, int spare) {
+    if (number < 0) return false;
+    if (number < capacity) return true;
+    const long long grown_capacity = static_cast<long long>(number) + growth;
+    if (grown_capacity + spare > 0x7FFFFFFF) return false;
+    void* grown = heap_try_grow(block, table_bytes(static_cast<std::size_t>(grown_capacity + spare), item_size));
+    if (!grown) return false;
+    block = grown;
+    capacity = static_cast<int>(grown_capacity);
+    return true;
+}
+
 std::size_t table_bytes(std::size_t count, std::size_t item_size) {
     constexpr std::size_t largest = static_cast<std::size_t>(-1);
     if (item_size != 0 && count > largest / item_size) return largest;

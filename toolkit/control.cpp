@@ -1,6 +1,5 @@
 #include "toolkit/control.h"
 
-#include <climits>
 #include <commctrl.h>
 
 #include "services/heap.h"
@@ -35,18 +34,9 @@ const ControlEntry& entry_of(int number) {
     return g_controls.entries[number];
 }
 
-// The registry grows to number + 30 entries. When the size cannot be had (heap exhausted,
-// or a number so high that the size overflows), it stays as it was and the creation is
-// refused.
+// The registry grows to number + 30 entries; when it cannot, the creation is refused.
 bool make_room_for(int number) {
-    if (number < g_controls.capacity) return true;
-    const long long capacity = static_cast<long long>(number) + control_registry_growth;
-    if (capacity > INT_MAX) return false;
-    void* grown = services::heap_try_grow(g_controls.entries, services::table_bytes(capacity, sizeof(ControlEntry)));
-    if (!grown) return false;
-    g_controls.entries = static_cast<ControlEntry*>(grown);
-    g_controls.capacity = static_cast<int>(capacity);
-    return true;
+    return services::make_table_room(g_controls.entries, g_controls.capacity, number, control_registry_growth);
 }
 
 HWND create_control(const char* class_name,

@@ -5,22 +5,15 @@
 namespace toolkit {
 namespace {
 
-constexpr std::size_t initial_capacity = 10;
-constexpr std::size_t growth_margin = 10;
+constexpr int initial_capacity = 10;
+constexpr int growth_margin = 10;
 
 HFONT* g_fonts;
-std::size_t g_font_capacity;
+int g_font_capacity;
 
-// Makes room for `number`. Refuses (false, table as it was) when the heap cannot give the
-// larger block or its size does not fit in the address space.
-bool make_room(std::size_t number) {
-    if (number < g_font_capacity) return true;
-    const std::size_t capacity = number + growth_margin;
-    void* grown = services::heap_try_grow(g_fonts, services::table_bytes(capacity, sizeof(HFONT)));
-    if (!grown) return false;
-    g_fonts = static_cast<HFONT*>(grown);
-    g_font_capacity = capacity;
-    return true;
+// The table grows to number + 10 entries; when it cannot, load_font is refused.
+bool make_room(int number) {
+    return services::make_table_room(g_fonts, g_font_capacity, number, growth_margin);
 }
 
 // Vertical density of the screen; 0 when no display context can be had, and the
@@ -45,7 +38,7 @@ int font_height(int points, int pixels_per_inch) {
 }
 
 HFONT load_font(int number, const char* face, int points, unsigned style) {
-    if (number < 0 || !make_room(static_cast<std::size_t>(number))) return 0;
+    if (!make_room(number)) return 0;
     const int weight = (style & font_bold) ? FW_BOLD : FW_NORMAL;
     const DWORD italic = (style & font_italic) ? TRUE : FALSE;
     const DWORD underline = (style & font_underline) ? TRUE : FALSE;
@@ -61,11 +54,11 @@ HFONT load_font(int number, const char* face, int points, unsigned style) {
 }
 
 HFONT font_handle(int number) {
-    if (number < 0 || static_cast<std::size_t>(number) >= g_font_capacity) return 0;
+    if (number < 0 || number >= g_font_capacity) return 0;
     return g_fonts[number];
 }
 
-std::size_t font_capacity() {
+int font_capacity() {
     return g_font_capacity;
 }
 

@@ -27,7 +27,7 @@ HFONT load_font(int number, const char* face, int points, unsigned style);
 HFONT font_handle(int number);
 
 // Count of numbers the table holds now.
-std::size_t font_capacity();
+int font_capacity();
 
 // Character height (negative, without internal leading) of `points` on a device of
 // `pixels_per_inch`, to the nearest pixel.

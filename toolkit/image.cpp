@@ -20,8 +20,8 @@ struct ImageSlot {
     WORD bits_per_pixel;
 };
 
-constexpr std::size_t initial_capacity = 10;
-constexpr std::size_t growth_margin = 10;
+constexpr int initial_capacity = 10;
+constexpr int growth_margin = 10;
 constexpr std::uint64_t max_image_bytes = 16 * 1024 * 1024;
 constexpr std::uint32_t file_header_bytes = 14;
 constexpr std::uint32_t info_header_bytes = sizeof(BITMAPINFOHEADER);
@@ -30,7 +30,7 @@ constexpr std::uint32_t icon_entry_bytes = 16;
 constexpr DWORD icon_format_version = 0x00030000;
 
 ImageSlot* g_images;
-std::size_t g_image_capacity;
+int g_image_capacity;
 
 std::uint16_t read16(const BYTE* at) {
     std::uint16_t value;
@@ -44,21 +44,14 @@ std::uint32_t read32(const BYTE* at) {
     return value;
 }
 
-// Makes room for `number`: number + 10 numbers, in one slot more than that. Refuses
-// (false, table as it was) when the heap cannot give the block or its size does not fit
-// in the address space.
-bool make_room(std::size_t number) {
-    if (number < g_image_capacity) return true;
-    const std::size_t capacity = number + growth_margin;
-    void* grown = services::heap_try_grow(g_images, services::table_bytes(capacity + 1, sizeof(ImageSlot)));
-    if (!grown) return false;
-    g_images = static_cast<ImageSlot*>(grown);
-    g_image_capacity = capacity;
-    return true;
+// The table grows to number + 10 numbers, in one slot more than that; when it cannot, the
+// image is refused.
+bool make_room(int number) {
+    return services::make_table_room(g_images, g_image_capacity, number, growth_margin, 1);
 }
 
 ImageSlot* slot_of(int number) {
-    if (number < 0 || static_cast<std::size_t>(number) >= g_image_capacity) return nullptr;
+    if (number < 0 || number >= g_image_capacity) return nullptr;
     return &g_images[number];
 }
 
@@ -127,7 +120,7 @@ void clear_to_black(HDC display, HBITMAP bitmap, int width, int height) {
 // A black bitmap compatible with the display, kept under `number` in place of what the
 // number held. 0 when it cannot be made; the number is then empty.
 HBITMAP create_bitmap(int number, int width, int height) {
-    if (!make_room(static_cast<std::size_t>(number))) return 0;
+    if (!make_room(number)) return 0;
     free_image(number);
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     if (!display) return 0;
@@ -204,7 +197,7 @@ HANDLE icon_from_directory(int number, const BYTE* data) {
 
     HICON icon = create_icon(data + offset, static_cast<DWORD>(size));
     if (!icon) return 0;
-    if (!make_room(static_cast<std::size_t>(number))) {
+    if (!make_room(number)) {
         DestroyIcon(icon);
         return 0;
     }
@@ -261,7 +254,7 @@ int image_depth(int number) {
     return slot && slot->handle ? slot->bits_per_pixel : 0;
 }
 
-std::size_t image_capacity() {
+int image_capacity() {
     return g_image_capacity;
 }
 

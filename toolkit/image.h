@@ -29,6 +29,6 @@ int image_height(int number);
 int image_depth(int number);
 
 // Count of numbers the table holds now.
-std::size_t image_capacity();
+int image_capacity();
 
 }  // namespace toolkit

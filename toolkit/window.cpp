@@ -1,7 +1,5 @@
 #include "toolkit/window.h"
 
-#include <climits>
-
 #include "services/heap.h"
 #include "services/process.h"
 #include "toolkit/event.h"
@@ -44,18 +42,9 @@ void format_class_name(int number) {
     wvsprintfA(g_windows.class_name, "WindowClass_%ld", reinterpret_cast<va_list>(arguments));
 }
 
-// The table grows to number + 10 slots. When the size cannot be had (heap exhausted or a
-// number so high that the size overflows), the table stays as it was and the caller
-// refuses the operation.
+// The table grows to number + 10 slots; when it cannot, the caller refuses the operation.
 bool make_room_for(int number) {
-    if (number < g_windows.capacity) return true;
-    const long long capacity = static_cast<long long>(number) + window_table_growth;
-    if (capacity > INT_MAX) return false;
-    void* grown = services::heap_try_grow(g_windows.slots, services::table_bytes(capacity, sizeof(WindowSlot)));
-    if (!grown) return false;
-    g_windows.slots = static_cast<WindowSlot*>(grown);
-    g_windows.capacity = static_cast<int>(capacity);
-    return true;
+    return services::make_table_room(g_windows.slots, g_windows.capacity, number, window_table_growth);
 }
 
 // Tab and Shift+Tab of the window, kept in the window's slot. Without heap or accelerator

@@ -87,14 +87,14 @@ TEST(Fonts, LoadingANumberAgainDeletesItsFontAndOtherNumbersKeepTheirs) {
 }
 
 TEST(Fonts, TableGrowsToTheNumberPlusTenAndRefusesWhatItCannotHold) {
-    EXPECT_EQ(10u, toolkit::font_capacity());
+    EXPECT_EQ(10, toolkit::font_capacity());
     HFONT kept = toolkit::load_font(9, "Arial", 9, 0);
     ASSERT_NE(nullptr, kept);
-    EXPECT_EQ(10u, toolkit::font_capacity());
+    EXPECT_EQ(10, toolkit::font_capacity());
 
     HFONT list_font = toolkit::load_font(200, "Arial", 9, 0x110);
     ASSERT_NE(nullptr, list_font);
-    EXPECT_EQ(210u, toolkit::font_capacity());
+    EXPECT_EQ(210, toolkit::font_capacity());
     EXPECT_EQ(list_font, toolkit::font_handle(200));
     EXPECT_EQ(kept, toolkit::font_handle(9));  // the entries were carried over
     EXPECT_EQ(nullptr, toolkit::font_handle(201));
@@ -104,7 +104,7 @@ TEST(Fonts, TableGrowsToTheNumberPlusTenAndRefusesWhatItCannotHold) {
     // Refused without effect: negative numbers and numbers whose table would not fit in memory.
     for (int number : {-1, -200, 0x7FFFFFF0, 0x7FFFFFFF}) {
         EXPECT_EQ(nullptr, toolkit::load_font(number, "Arial", 9, 0)) << number;
-        EXPECT_EQ(210u, toolkit::font_capacity()) << number;
+        EXPECT_EQ(210, toolkit::font_capacity()) << number;
         EXPECT_EQ(nullptr, toolkit::font_handle(number)) << number;
     }
     EXPECT_EQ(list_font, toolkit::font_handle(200));
