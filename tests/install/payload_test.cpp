@@ -7,6 +7,7 @@
 #include <string>
 
 #include "install/payload.h"
+#include "toolkit/image.h"
 #include "tests/support/temp_folder.h"
 
 using namespace install;
@@ -145,6 +146,29 @@ TEST(Payload, BitmapsHaveConsistentHeaders) {
         EXPECT_EQ(static_cast<std::uint32_t>(pixels_at), word(b, 10)) << "pixel data offset";
         EXPECT_EQ(b.length, pixels_at + stride * e.height) << "rows padded to four bytes";
     }
+}
+
+TEST(Payload, BitmapsLoadThroughTheImageService) {
+    // The two pictures the installer shows, as its windows load them.
+    ASSERT_NE(nullptr, toolkit::image_from_memory(12, logo_image.start));
+    EXPECT_EQ(546, toolkit::image_width(12));
+    EXPECT_EQ(99, toolkit::image_height(12));
+    ASSERT_NE(nullptr, toolkit::image_from_memory(20, button_image.start));
+    EXPECT_EQ(16, toolkit::image_width(20));
+    EXPECT_EQ(16, toolkit::image_height(20));
+
+    // The button's pixels survive the load: red at a corner, white on the cross's centre.
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(memory, toolkit::image_handle(20));
+    const COLORREF corner = GetPixel(memory, 1, 1);
+    const COLORREF centre = GetPixel(memory, 8, 8);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    EXPECT_GT(GetRValue(corner), 150) << std::hex << corner;
+    EXPECT_LT(GetGValue(corner), 80) << std::hex << corner;
+    EXPECT_EQ(RGB(255, 255, 255), centre) << std::hex << centre;
+    toolkit::free_image(20);
+    toolkit::free_image(12);
 }
 
 // Bytes that code page 1252 leaves undefined.
