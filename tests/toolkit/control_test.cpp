@@ -72,18 +72,6 @@ LRESULT CALLBACK watch_creation(int code, WPARAM first, LPARAM second) {
     return CallNextHookEx(nullptr, code, first, second);
 }
 
-std::string class_of(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string text_of(HWND window) {
-    char text[128] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 std::string line_of(HWND list, int index) {
     char text[128] = {};
     SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "toolkit/event.h"
 #include "toolkit/window.h"
 
@@ -44,4 +46,16 @@ class WindowFixture : public testing::Test {
     }
 
     static DWORD style_of(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+
+    static std::string class_of(HWND window) {
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        return name;
+    }
+
+    static std::string text_of(HWND window) {
+        char text[128] = {};
+        GetWindowTextA(window, text, sizeof text);
+        return text;
+    }
 };

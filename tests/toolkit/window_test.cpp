@@ -12,18 +12,6 @@ namespace {
 
 using WindowTest = WindowFixture;
 
-std::string class_of(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string title_of(HWND window) {
-    char title[64] = {};
-    GetWindowTextA(window, title, sizeof title);
-    return title;
-}
-
 SIZE outer_size(int width, int height, DWORD style) {
     RECT rect{0, 0, width, height};
     AdjustWindowRect(&rect, style, FALSE);
@@ -36,7 +24,7 @@ TEST_F(WindowTest, FlagsGiveStyleVisibilityCaptionAndInnerSize) {
     EXPECT_EQ(plain, current_window_handle());
     EXPECT_EQ(plain, window_handle(2));
     EXPECT_EQ("WindowClass_2", class_of(plain));
-    EXPECT_EQ("Plain", title_of(plain));
+    EXPECT_EQ("Plain", text_of(plain));
     EXPECT_EQ(DWORD(WS_CAPTION | WS_VISIBLE), style_of(plain) & (WS_CAPTION | WS_VISIBLE | WS_SYSMENU))
         << "caption, visible, no system menu; style " << std::hex << style_of(plain);
     EXPECT_EQ(40, outer_rect(plain).left);
