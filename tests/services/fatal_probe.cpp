@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     if (!std::strcmp(what, "heap")) services::heap_alloc(0x7FFFFFF0);
     if (!std::strcmp(what, "buffer")) services::spaces(services::work_buffer_room(), services::write_position());
     if (!std::strcmp(what, "append")) {
-        for (int i = 0; i < 2000; ++i) services::append_string("0123456789012345678901234567890123456789");
+        for (int i = 0; i < 2000; ++i)
+            services::append_string("0123456789012345678901234567890123456789");
     }
     return 0;
 }

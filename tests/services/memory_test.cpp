@@ -52,7 +52,7 @@ TEST(Memory, DelayWaitsAtLeastTheTimeAsked) {
     const DWORD before = GetTickCount();
     delay_ms(50);
     EXPECT_GE(GetTickCount() - before, 40u);  // tick granularity
-    delay_ms(-1);                               // returns at once instead of waiting ~49 days
+    delay_ms(-1);                             // returns at once instead of waiting ~49 days
 }
 
 }  // namespace

@@ -118,8 +118,8 @@ TEST_F(Strings, MidStringBoundaries) {
         int start, length;
         const char* expected;
     } cases[] = {
-        {"abcdef", 2, 3, "bcd"}, {"abcdef", 10, 3, ""}, {"abcdef", 0, 2, "ab"},  {"abcdef", -5, 2, "ab"},
-        {"abcdef", 6, 9, "f"},   {"abcdef", 7, 1, ""},  {"abcdef", 1, 0, ""},    {"abcdef", 3, -1, ""},
+        {"abcdef", 2, 3, "bcd"}, {"abcdef", 10, 3, ""}, {"abcdef", 0, 2, "ab"},     {"abcdef", -5, 2, "ab"},
+        {"abcdef", 6, 9, "f"},   {"abcdef", 7, 1, ""},  {"abcdef", 1, 0, ""},       {"abcdef", 3, -1, ""},
         {nullptr, 1, 3, ""},     {"", 1, 1, ""},        {"abcdef", 1, 6, "abcdef"},
     };
     for (const Case& c : cases) {
@@ -141,8 +141,8 @@ TEST_F(Strings, PathPartKeepsTheFolderWithItsBackslashAndDropsQuotes) {
         {"", ""},
         {nullptr, ""},
         {"\\", "\\"},
-        {"C:\\a\"b\\c", "C:\\a"},     // cut at the first quote that remains
-        {"\"\"C:\\x\\y", ""},         // only one leading quote is skipped
+        {"C:\\a\"b\\c", "C:\\a"},  // cut at the first quote that remains
+        {"\"\"C:\\x\\y", ""},      // only one leading quote is skipped
         {"\\\\server\\share\\f.txt", "\\\\server\\share\\"},
     };
     for (const Case& c : cases) {

@@ -41,8 +41,7 @@ ChildResult run_child(const std::string& command_line, unsigned timeout_ms) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info{};
     std::string line = command_line;
-    result.started =
-        CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    result.started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
     CloseHandle(write_end);
     if (!result.started) {
         CloseHandle(read_end);

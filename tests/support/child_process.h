@@ -8,7 +8,7 @@ struct ChildResult {
     bool started = false;
     bool finished = false;  // false: still running at the deadline, then killed
     unsigned exit_code = 0;
-    std::string output;     // what the child wrote to its standard output
+    std::string output;  // what the child wrote to its standard output
 };
 
 // Starts `command_line` (program path first), collects its standard output, and waits
