@@ -4,9 +4,6 @@
 
 namespace app {
 
-// Exit code of a program that ended normally.
-constexpr unsigned exit_code_normal = 0;
-
 // The start-up sequence: program state cleared, program heap, installer folder, the
 // libraries in their order (windows, controls, images, files, fonts), work buffer.
 void start_up(HINSTANCE module);

@@ -1,9 +1,8 @@
 #pragma once
 
-namespace services {
+#include "services/exit_codes.h"
 
-// Exit code of a program that could not go on (memory exhausted, string work buffer full).
-constexpr unsigned exit_code_fatal = 2;
+namespace services {
 
 // The one way out when the program cannot keep its own memory promises: a bilingual
 // message box with no owner, then the end of the process with exit_code_fatal.

@@ -6,7 +6,6 @@
 
 #include "app/startup.h"
 #include "services/process.h"
-#include "tests/support/child_process.h"
 
 namespace {
 
@@ -33,15 +32,6 @@ TEST(StartUp, FolderIsCutAfterTheLastBackslash) {
     EXPECT_EQ("C:\\", folder_kept("C:\\setup.exe"));
     EXPECT_EQ("", folder_kept("setup.exe"));
     EXPECT_EQ("", folder_kept(""));
-}
-
-TEST(StartUp, TheInstallerEndsWithExitCodeZeroWhateverItsArguments) {
-    for (const char* arguments : {"", " /S", " --help extra \"quoted argument\" %1"}) {
-        const auto result = test_support::run_child(std::string("\"") + SETUP_EXE + "\"" + arguments);
-        ASSERT_TRUE(result.started) << arguments;
-        EXPECT_TRUE(result.finished) << arguments;
-        EXPECT_EQ(app::exit_code_normal, result.exit_code) << arguments;
-    }
 }
 
 }  // namespace
