@@ -1,0 +1,221 @@
+#include "install/run.h"
+
+#include <windows.h>
+
+#include <initializer_list>
+
+#include "app/numbers.h"
+#include "app/texts.h"
+#include "install/host_folder.h"
+#include "services/files.h"
+#include "services/folders.h"
+#include "services/memory.h"
+#include "services/strings.h"
+#include "toolkit/control.h"
+#include "toolkit/message_box.h"
+#include "toolkit/window.h"
+
+namespace install {
+namespace {
+
+using app::chosen;
+
+constexpr int payload_file_number = 0;
+constexpr int progress_growth = 10;
+constexpr int progress_files = 5;
+constexpr int step_pause_ms = 50;
+constexpr int scroll_pause_ms = 10;
+
+constexpr char help_path[] = "\\Help\\Orvelle.chm";  // the platform takes the doubled separator as one
+constexpr char help_shown[] = "Help\\Orvelle.chm";
+constexpr char library_path[] = "PureLibraries\\UserLibraries\\Orvelle";
+constexpr char resident_path[] = "Residents\\Orvelle.res";
+constexpr char examples_folder[] = "Examples\\Orvelle";
+constexpr char old_examples_folder[] = "Examples\\Lumora\\";
+
+int g_progress;
+// Index of the list's last line: where a scroll goes.
+int g_list_caret;
+
+// A text built in the work buffer from its pieces and kept there, past its terminator,
+// while it is in use: whatever runs meanwhile builds its own texts after it.
+class Text {
+  public:
+    Text(std::initializer_list<const char*> pieces) : start_(services::write_position()) {
+        for (const char* piece : pieces)
+            services::append_string(piece);
+        services::skip_terminator();
+    }
+    ~Text() { services::set_write_position(start_); }
+    Text(const Text&) = delete;
+    Text& operator=(const Text&) = delete;
+
+    operator const char*() const { return start_; }
+
+  private:
+    char* start_;
+};
+
+void add_line(const char* text) {
+    const LRESULT index = toolkit::add_item(app::list_control, -1, text);
+    if (index >= 0) g_list_caret = static_cast<int>(index);
+}
+
+// The lines of one file: the empty line, then the file heading and the name as the list
+// shows it, or a single line saying that the file was not written.
+void report_file(bool written, const char* shown) {
+    add_line("");
+    if (written) {
+        add_line(chosen(app::file_heading));
+        add_line(shown);
+        return;
+    }
+    add_line(Text{chosen(app::file_not_written), shown});
+}
+
+// The earlier copy goes first; a written file is one step more on the progress bar.
+bool install_file(const char* path, const Blob& blob) {
+    remove_file(path);
+    const bool written = write_blob(path, blob);
+    if (written) progress_step();
+    return written;
+}
+
+void create_folders(const char* host) {
+    // One level per call, parents first; an existing folder is no error.
+    for (const char* folder : {"", "Examples\\", "Examples\\Orvelle\\", "Residents\\", "PureLibraries\\",
+                               "PureLibraries\\UserLibraries\\", "Help\\"})
+        services::create_folder(Text{host, folder});
+}
+
+bool install_help(const char* host) {
+    const Blob& help = app::language() == app::language_french ? french_help : english_help;
+    remove_file(Text{host, "\\Help\\Lumora.chm"});
+    const bool written = install_file(Text{host, help_path}, help);
+    if (written) scroll_list();
+    add_line(Text{host, app::host_line_ending});
+    report_file(written, help_shown);
+    scroll_list();
+    return written;
+}
+
+// The library and the resident file: the sibling's file goes, then the earlier own one.
+bool install_host_file(const char* host, const char* sibling, const char* relative, const Blob& blob) {
+    remove_file(Text{host, sibling});
+    const bool written = install_file(Text{host, relative}, blob);
+    report_file(written, relative);
+    scroll_list();
+    return written;
+}
+
+// The example files, each in its own folder, cut from the example blob in table order.
+bool install_examples(const char* host) {
+    add_line("");
+    add_line(app::separator_line());
+    add_line(Text{host, examples_folder, "\\"});
+    scroll_list();
+
+    // Without its table (the heap could not give it) no example can be written.
+    bool written_all = example_table_rows() > 0;
+    const unsigned char* cursor = example_sources.start;
+    for (int row = 0; row < example_table_rows(); ++row) {
+        const ExampleRow& example = *example_row(row);
+        const Text path{host, examples_folder, example.name};
+        remove_file(path);
+        char* folder = services::path_part(path, services::write_position());
+        services::create_folder(folder);
+        services::set_write_position(folder);
+        const bool written = install_file(path, Blob{cursor, example.size});
+        report_file(written, example.name);
+        scroll_list();
+        written_all = written_all && written;
+        cursor += example.size;
+    }
+    return written_all;
+}
+
+// The superseded library's example folder goes only when the user says so.
+void offer_old_examples_deletion(const char* host) {
+    const Text folder{host, old_examples_folder};
+    if (services::probe_path(folder) != services::probe_folder) return;
+    const Text question{chosen(app::question_before), folder, chosen(app::question_after)};
+    // The main window is not redrawn behind the question.
+    LockWindowUpdate(toolkit::window_handle(app::main_window));
+    const int answer = toolkit::message_box(chosen(app::question_title), question, MB_YESNO | MB_ICONQUESTION);
+    const bool deleted =
+        answer == IDYES &&
+        services::delete_folder_tree(folder, "*.*", services::delete_subfolders | services::delete_read_only) != 0;
+    LockWindowUpdate(nullptr);
+    if (answer != IDYES) return;
+    add_line(chosen(deleted ? app::folder_deleted : app::folder_not_deleted));
+    add_line(folder);
+    scroll_list();
+}
+
+}  // namespace
+
+void open_progress_bar() {
+    toolkit::use_window(app::main_window);
+    const int height = toolkit::window_height();
+    toolkit::resize_window(toolkit::window_width(), height + progress_growth);
+    if (!toolkit::begin_controls(toolkit::window_handle(app::main_window))) return;
+    toolkit::add_progress_bar(app::progress_bar, 10, 340, toolkit::window_width() - 20, 8, 0, progress_files);
+    toolkit::set_progress_colours(app::progress_bar, app::progress_bar_colour, app::progress_background_colour);
+    toolkit::set_control_state(app::progress_bar, 1);
+}
+
+void progress_step() {
+    ++g_progress;
+    toolkit::set_control_state(app::progress_bar, g_progress);
+    services::delay_ms(step_pause_ms);
+}
+
+void scroll_list() {
+    SendMessageA(toolkit::control_handle(app::list_control), LB_SETCARETINDEX, g_list_caret, 0);
+    services::delay_ms(scroll_pause_ms);
+}
+
+void remove_file(const char* path) {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    services::delete_file(path);
+}
+
+bool write_blob(const char* path, const Blob& blob) {
+    if (!services::create_file(payload_file_number, path)) return false;
+    bool written = true;
+    for (int i = 0; written && i < blob.length; ++i)
+        written = services::write_byte(services::peek_byte(blob.start + i)) != 0;
+    services::close_file(payload_file_number);
+    // A partly written file is no copy of the payload.
+    if (!written) services::delete_file(path);
+    return written;
+}
+
+RunOutcome run_installation() {
+    toolkit::disable_control(app::install_control, 1);
+    toolkit::disable_control(app::cancel_control, 1);
+    open_progress_bar();
+
+    char* start = services::write_position();
+    if (services::string_length(find_host_folder()) == 0) {
+        services::set_write_position(start);
+        return RunOutcome::no_host;
+    }
+    char* host = nullptr;  // string variable
+    services::assign_string(&host, start);
+
+    create_folders(host);
+    add_line(app::separator_line());
+    bool written_all = install_help(host);
+    written_all =
+        install_host_file(host, "PureLibraries\\UserLibraries\\Lumora", library_path, library_file) && written_all;
+    written_all = install_host_file(host, "Residents\\Lumora.res", resident_path, resident_file) && written_all;
+    written_all = install_examples(host) && written_all;
+    offer_old_examples_deletion(host);
+
+    services::free_string_local(host);
+    toolkit::disable_control(app::cancel_control, 0);
+    return written_all ? RunOutcome::installed : RunOutcome::files_failed;
+}
+
+}  // namespace install
