@@ -1,0 +1,441 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "tools/driver/installer_driver.h"
+
+// The real installer, driven from this process as a user would drive it, into a host
+// folder registered in the test prefix.
+namespace {
+
+using test_support::file_exists;
+using test_support::folder_exists;
+using test_support::make_folder;
+using test_support::read_file;
+using test_support::set_read_only;
+using test_support::write_file;
+
+enum class Language { french, english };
+enum class OldExamples { absent, file, tree, busy_tree, link };
+enum class Stop { before_language, before_install, after_install };
+
+// Every text the installer shows, as the user must see it.
+struct Words {
+    const char* button;
+    const char* install_label;
+    const char* cancel_label;
+    const char* heading;
+    const char* file_heading;
+    const char* not_written;
+    const char* deleted;
+    const char* not_deleted;
+    const char* question_title;
+    const char* question_before;
+    const char* question_after;
+    const char* completion;
+    const char* failure;
+    const char* no_host;
+};
+
+const Words french{
+    "Français",
+    "Installer",
+    "",
+    "Installation de la librairie :",
+    "Fichier extrait : ",
+    "Fichier non écrit : ",
+    "Fichier et dossier supprimé :",
+    "Impossible de supprimer le répertoire :",
+    " Librairie Lumora",
+    " Effacer le répertoire ",
+    "\n et son contenu ?",
+    "      L'installation de la librairie Orvelle V1.00        \n      est terminée",
+    "      L'installation de la librairie Orvelle V1.00        \n      a échoué pour certains fichiers",
+    "PureBasic est introuvable : aucun fichier n'a été installé.",
+};
+const Words english{
+    "English",
+    "Install",
+    "Cancel",
+    "Library installation :",
+    "Extracted file : ",
+    "File not written : ",
+    "File and folder deleted :",
+    "Unable to delete folder :",
+    " Library Lumora",
+    " Delete Folder ",
+    "\n and all the content ?",
+    "      Installation of Orvelle library V1.00         \n      ended",
+    "      Installation of Orvelle library V1.00         \n      failed for some files",
+    "PureBasic was not found: no file was installed.",
+};
+
+// The files the installer writes: where, the payload file, and the name the list shows.
+struct Installed {
+    const char* path;
+    const char* payload;
+    const char* shown;
+};
+const Installed installed_files[] = {
+    {"Help\\Orvelle.chm", nullptr, "Help\\Orvelle.chm"},  // the help file of the chosen language
+    {"PureLibraries\\UserLibraries\\Orvelle", "library.bin", "PureLibraries\\UserLibraries\\Orvelle"},
+    {"Residents\\Orvelle.res", "resident.res", "Residents\\Orvelle.res"},
+    {"Examples\\Orvelle\\SetVantrel\\SetVantrel.pb", "SetVantrel.pb", "\\SetVantrel\\SetVantrel.pb"},
+    {"Examples\\Orvelle\\GetVantrel\\GetVantrel.pb", "GetVantrel.pb", "\\GetVantrel\\GetVantrel.pb"},
+};
+const char* const sibling_files[] = {"Help\\Lumora.chm", "PureLibraries\\UserLibraries\\Lumora",
+                                     "Residents\\Lumora.res"};
+// Read-only files and folders of the superseded library's example folder.
+const char* const old_tree[] = {"a.pb", "sub\\", "sub\\b.pb", "sub\\deep\\", "sub\\deep\\c.pb"};
+
+const std::string separator(62, '=');
+const char old_bytes[] = "an earlier copy";
+
+struct Case {
+    const char* name;
+    Language language = Language::french;
+    bool registered = true;   // the host's command is in the registry
+    bool host_exists = true;  // the host folder exists (its parent always does)
+    bool earlier_copies = false;
+    OldExamples old_examples = OldExamples::absent;
+    int answer = IDNO;
+    const char* held_open = nullptr;  // held by the driver without write or delete sharing
+    Stop stop = Stop::after_install;
+    bool close_request = false;  // ends with a close request rather than the cancel control
+    const char* arguments = "";  // the installer has no options: they change nothing
+};
+
+const Case cases[] = {
+    {"FrenchFullRun", Language::french, true, true, false, OldExamples::tree},
+    {"EnglishFullRunEndedByACloseRequest", Language::english, true, true, false, OldExamples::tree, IDNO, nullptr,
+     Stop::after_install, true},
+    {"FrenchWithoutHost", Language::french, false},
+    {"EnglishWithoutHost", Language::english, false},
+    {"ReadOnlyEarlierCopiesAreReplaced", Language::english, true, true, true},
+    {"MissingHostFolderIsCreated", Language::french, true, false},
+    {"OldExamplesAsAFileAskNothing", Language::french, true, true, false, OldExamples::file},
+    {"OldExamplesDeletedOnYes", Language::english, true, true, false, OldExamples::tree, IDYES},
+    {"OldExamplesThatCannotGoAreReported", Language::french, true, true, false, OldExamples::busy_tree, IDYES},
+    {"LinkedOldExamplesLeaveTheirTarget", Language::english, true, true, false, OldExamples::link, IDYES},
+    {"HeldResidentFileIsReported", Language::french, true, true, true, OldExamples::absent, IDNO,
+     "Residents\\Orvelle.res"},
+    {"HeldHelpFileIsReported", Language::english, true, true, true, OldExamples::absent, IDNO, "Help\\Orvelle.chm"},
+    {"CancelBeforeALanguageWithArguments", Language::french, true, true, false, OldExamples::absent, IDNO, nullptr,
+     Stop::before_language, false, " /S --help \"quoted argument\" %1"},
+    {"CloseRequestBeforeInstalling", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
+     Stop::before_install, true},
+};
+
+const char command_key[] = "Applications\\PureBasic.exe\\shell\\open\\command";
+
+std::string payload(const char* name) {
+    return read_file(std::string(PAYLOAD_DIR) + name);
+}
+
+// Every file and folder under `folder`, with their contents, in one text.
+std::string tree_of(const std::string& folder) {
+    std::string listing;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return listing;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            listing += name + "\\{" + tree_of(folder + name + "\\") + "} ";
+        else
+            listing += name + "=" + read_file(folder + name) + " ";
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return listing;
+}
+
+// Makes `link` a Unix symbolic link to `target` with the host's ln, through Wine's start program.
+bool make_link(const std::string& target, const std::string& link) {
+    const std::string unix_target = test_support::unix_path(target);
+    const std::string unix_link = test_support::unix_path(link);
+    if (unix_target.empty() || unix_link.empty()) return false;
+    const auto result =
+        test_support::run_child("start.exe /wait /unix /bin/ln -s \"" + unix_target + "\" \"" + unix_link + "\"");
+    return result.finished && result.exit_code == 0;
+}
+
+class Installer : public testing::TestWithParam<Case> {
+  protected:
+    void SetUp() override {
+        host_ = temp_ / "PureBasic\\";
+        const Case& c = GetParam();
+        words_ = c.language == Language::french ? &french : &english;
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe");
+        if (c.registered) {
+            ASSERT_TRUE(register_host());
+        }
+        if (c.host_exists) make_folder(host_);
+        if (c.earlier_copies) make_earlier_copies();
+        make_old_examples(c.old_examples);
+        before_ = tree_of(temp_.path());
+    }
+
+    void TearDown() override {
+        if (held_) CloseHandle(held_);
+        if (installer_.process) {
+            unsigned ignored;
+            driver::wait_exit(installer_, 0, &ignored);
+        }
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe");
+    }
+
+    // The command as the host's set-up writes it: the quoted program, then the quoted file.
+    bool register_host() {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, command_key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+            return false;
+        const std::string command = "\"" + host_ + "PureBasic.exe\" \"%1\"";
+        const LONG status = RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                           static_cast<DWORD>(command.size() + 1));
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
+    }
+
+    void make_earlier_copies() {
+        for (const char* folder :
+             {"Help\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\", "Residents\\", "Examples\\",
+              "Examples\\Orvelle\\", "Examples\\Orvelle\\SetVantrel\\", "Examples\\Orvelle\\GetVantrel\\"})
+            make_folder(host_ + folder);
+        for (const Installed& file : installed_files)
+            copy_read_only(file.path);
+        for (const char* file : sibling_files)
+            copy_read_only(file);
+    }
+
+    void copy_read_only(const std::string& relative) {
+        ASSERT_TRUE(write_file(host_ + relative, old_bytes)) << relative;
+        ASSERT_TRUE(set_read_only(host_ + relative)) << relative;
+    }
+
+    void make_old_examples(OldExamples kind) {
+        if (kind == OldExamples::absent) return;
+        make_folder(host_ + "Examples\\");
+        const std::string old = host_ + "Examples\\Lumora";
+        if (kind == OldExamples::file) {
+            ASSERT_TRUE(write_file(old, old_bytes));
+        } else if (kind == OldExamples::link) {
+            make_folder(temp_ / "outside");
+            make_folder(temp_ / "outside\\inner");
+            ASSERT_TRUE(write_file(temp_ / "outside\\kept.pb", old_bytes));
+            ASSERT_TRUE(write_file(temp_ / "outside\\inner\\kept.pb", old_bytes));
+            ASSERT_TRUE(make_link(temp_ / "outside", old));
+        } else {
+            make_folder(old);
+            for (const char* entry : old_tree) {
+                const std::string path = old + "\\" + entry;
+                if (path.back() == '\\')
+                    make_folder(path);
+                else
+                    ASSERT_TRUE(write_file(path, old_bytes));
+            }
+            // Files first: a read-only folder would refuse them.
+            for (auto entry = std::rbegin(old_tree); entry != std::rend(old_tree); ++entry)
+                ASSERT_TRUE(set_read_only(old + "\\" + *entry));
+            if (kind == OldExamples::busy_tree) held_ = hold(old + "\\sub\\b.pb");
+            old_tree_before_ = tree_of(old + "\\");
+        }
+    }
+
+    // Opened as a viewer would: others may read it, but neither write nor delete it.
+    static HANDLE hold(const std::string& path) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(INVALID_HANDLE_VALUE, file) << path;
+        return file == INVALID_HANDLE_VALUE ? nullptr : file;
+    }
+
+    HWND control(int number) const { return driver::find_control(installer_, number); }
+
+    void expect_enabled(std::vector<int> enabled) const {
+        for (int number : {6, 7, 8, 9}) {
+            const bool expected = std::find(enabled.begin(), enabled.end(), number) != enabled.end();
+            EXPECT_EQ(expected, IsWindowEnabled(control(number)) != 0) << "control " << number;
+        }
+    }
+
+    // The list after a run that wrote every file but `failed` (a path of installed_files).
+    std::vector<std::string> expected_lines(const char* failed) const {
+        std::vector<std::string> lines{words_->heading, separator, host_ + " . . ."};
+        for (const Installed& file : installed_files) {
+            // The examples come under a heading of their own.
+            if (&file == &installed_files[3]) lines.insert(lines.end(), {"", separator, host_ + "Examples\\Orvelle\\"});
+            lines.push_back("");
+            if (failed && std::string(failed) == file.path) {
+                lines.push_back(std::string(words_->not_written) + file.shown);
+            } else {
+                lines.push_back(words_->file_heading);
+                lines.push_back(file.shown);
+            }
+        }
+        return lines;
+    }
+
+    void expect_message(const driver::Box& box,
+                        const char* title,
+                        const std::string& text,
+                        driver::BoxIcon icon,
+                        std::vector<int> buttons) const {
+        EXPECT_EQ(title, box.title);
+        EXPECT_EQ(text, box.text);
+        EXPECT_EQ(icon, box.icon);
+        EXPECT_EQ(buttons, box.buttons);
+    }
+
+    void choose_language() {
+        const Case& c = GetParam();
+        driver::press(control(c.language == Language::french ? 7 : 9));
+        ASSERT_TRUE(driver::wait_until([&] { return !IsWindowEnabled(control(9)); })) << "no language chosen";
+        expect_enabled({6, 8});
+        EXPECT_EQ("Français", driver::window_text(control(7)));
+        EXPECT_EQ("English", driver::window_text(control(9)));
+        EXPECT_EQ(words_->install_label, driver::window_text(control(8)));
+        EXPECT_EQ(words_->cancel_label, driver::window_text(control(6)));
+        EXPECT_EQ(std::vector<std::string>{words_->heading}, driver::list_lines(control(100)));
+    }
+
+    void answer_question() {
+        const Case& c = GetParam();
+        driver::Box box;
+        ASSERT_TRUE(driver::wait_message_box(installer_, box)) << "no question";
+        const std::string folder = host_ + "Examples\\Lumora\\";
+        expect_message(box, words_->question_title, words_->question_before + folder + words_->question_after,
+                       driver::BoxIcon::question, {IDYES, IDNO});
+        // The main program's bar stays at 1; the run's own, made last, counts the files written.
+        std::vector<LRESULT> progress;
+        for (HWND bar : driver::find_controls(installer_, 201))
+            progress.push_back(SendMessageW(bar, PBM_GETPOS, 0, 0));
+        EXPECT_EQ((std::vector<LRESULT>{1, c.held_open ? 4 : 5}), progress);
+        driver::answer(box, c.answer);
+    }
+
+    std::string host_;
+    test_support::TempFolder temp_;
+    const Words* words_ = nullptr;
+    driver::Installer installer_;
+    HANDLE held_ = nullptr;
+    std::string before_;           // the whole temporary folder before the installer starts
+    std::string old_tree_before_;  // the old examples' tree
+};
+
+TEST_P(Installer, RunsAsTheUserSeesIt) {
+    const Case& c = GetParam();
+    if (c.held_open) held_ = hold(host_ + c.held_open);
+    ASSERT_TRUE(driver::start_installer(SETUP_EXE, installer_, c.arguments)) << "the main window did not show";
+    expect_enabled({6, 7, 9});
+    EXPECT_EQ("Installer", driver::window_text(control(8)));
+    EXPECT_EQ("", driver::window_text(control(6)));
+    EXPECT_TRUE(driver::list_lines(control(100)).empty());
+
+    unsigned expected_exit = 0;
+    if (c.stop != Stop::before_language) {
+        ASSERT_NO_FATAL_FAILURE(choose_language());
+    }
+    if (c.stop == Stop::after_install) {
+        RECT before{};
+        GetClientRect(installer_.main, &before);
+        driver::press(control(8));
+        // A question comes for the old example folder, not for a file of that name.
+        if (c.old_examples != OldExamples::absent && c.old_examples != OldExamples::file) {
+            ASSERT_NO_FATAL_FAILURE(answer_question());
+        }
+
+        driver::Box box;
+        ASSERT_TRUE(driver::wait_message_box(installer_, box)) << "no message after the install command";
+        if (!c.registered) {
+            expect_message(box, "Infos :", words_->no_host, driver::BoxIcon::error, {IDOK});
+            EXPECT_EQ(std::vector<std::string>{words_->heading}, driver::list_lines(control(100)));
+            driver::answer(box, IDOK);
+            unsigned exit_code = 99;
+            EXPECT_TRUE(driver::wait_exit(installer_, 60000, &exit_code));
+            EXPECT_EQ(1u, exit_code);
+            EXPECT_EQ(before_, tree_of(temp_.path())) << "something was written without a host";
+            return;
+        }
+        const bool failed = c.held_open != nullptr;
+        expected_exit = failed ? 1 : 0;
+        expect_message(box, "Infos :", failed ? words_->failure : words_->completion,
+                       failed ? driver::BoxIcon::warning : driver::BoxIcon::information, {IDOK});
+        std::vector<std::string> lines = expected_lines(c.held_open);
+        const std::string old = host_ + "Examples\\Lumora\\";
+        if (c.answer == IDYES) {
+            // A held file keeps its folder; a link may stay where the platform cannot remove one.
+            const bool gone = !folder_exists(old);
+            if (c.old_examples != OldExamples::link) {
+                EXPECT_EQ(c.old_examples == OldExamples::tree, gone);
+            }
+            lines.insert(lines.end(), {gone ? words_->deleted : words_->not_deleted, old});
+        }
+        EXPECT_EQ(lines, driver::list_lines(control(100)));
+        RECT after{};
+        GetClientRect(installer_.main, &after);
+        EXPECT_EQ(before.bottom, after.bottom) << "the main window keeps its height";
+        const std::vector<HWND> bars = driver::find_controls(installer_, 201);
+        ASSERT_EQ(1u, bars.size()) << "the run's progress bar is gone, the first one stays";
+        EXPECT_EQ(1, SendMessageW(bars[0], PBM_GETPOS, 0, 0));
+        expect_enabled({6});
+        driver::answer(box, IDOK);
+    }
+
+    if (c.close_request)
+        PostMessageA(installer_.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else
+        driver::press(control(6));
+    unsigned exit_code = 99;
+    EXPECT_TRUE(driver::wait_exit(installer_, 60000, &exit_code)) << "the installer did not end";
+    EXPECT_EQ(expected_exit, exit_code);
+    if (held_) CloseHandle(held_);
+    held_ = nullptr;
+
+    if (c.stop != Stop::after_install) {
+        EXPECT_EQ(before_, tree_of(temp_.path())) << "something was written without the install command";
+        return;
+    }
+    for (const Installed& file : installed_files) {
+        const char* source = file.payload                     ? file.payload
+                             : c.language == Language::french ? "help_fr.chm"
+                                                              : "help_en.chm";
+        const bool held = c.held_open && std::string(c.held_open) == file.path;
+        EXPECT_EQ(held ? old_bytes : payload(source), read_file(host_ + file.path)) << file.path;
+    }
+    for (const char* file : sibling_files)
+        EXPECT_FALSE(file_exists(host_ + file)) << file;
+    const std::string old = host_ + "Examples\\Lumora";
+    switch (c.old_examples) {
+        case OldExamples::absent:
+            EXPECT_FALSE(folder_exists(old) || file_exists(old));
+            break;
+        case OldExamples::file:
+            EXPECT_EQ(old_bytes, read_file(old));
+            break;
+        case OldExamples::tree:
+            if (c.answer == IDNO) {
+                EXPECT_EQ(old_tree_before_, tree_of(old + "\\")) << "the old examples were touched";
+            }
+            break;
+        case OldExamples::busy_tree:
+            EXPECT_EQ(old_bytes, read_file(old + "\\sub\\b.pb")) << "the held file stays";
+            break;
+        case OldExamples::link:
+            EXPECT_EQ("inner\\{kept.pb=an earlier copy } kept.pb=an earlier copy ", tree_of(temp_ / "outside\\"));
+            break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, Installer, testing::ValuesIn(cases), [](const testing::TestParamInfo<Case>& info) {
+    return std::string(info.param.name);
+});
+
+}  // namespace
