@@ -14,7 +14,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 say() { printf '== %s\n' "$*"; }
 
 packages=(cmake ninja-build gcc g++-mingw-w64-i686-posix googletest
-          wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fp-utils libchm-bin python3)
+          wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fonts-liberation fp-utils libchm-bin python3)
 
 install_packages() {
     local missing=()
@@ -60,19 +60,9 @@ configure_and_build() {
     cmake --build "$build_dir"
 }
 
-create_wine_prefix() {
-    . "$root/tools/wine-env.sh"
-    [ -f "$WINEPREFIX/system.reg" ] && return
-    say "creating the Wine prefix $WINEPREFIX (once, a few minutes)"
-    wineboot -i >"$build_dir/wineboot.log" 2>&1
-    # The classic look, as on a Windows without visual styles: Wine's theme draws some
-    # controls (the progress bar) in its own colours whatever the program asks.
-    "$WINE_LOADER" reg.exe add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
-        /v ThemeActive /t REG_SZ /d 0 /f >>"$build_dir/wineboot.log" 2>&1
-    wineserver -w
-}
-
 install_packages
 enable_32bit_programs
 configure_and_build
-create_wine_prefix
+. "$root/tools/wine-env.sh"
+. "$root/tools/wine-prefix.sh"
+create_wine_prefix "$build_dir/wineboot.log"

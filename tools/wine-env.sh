@@ -1,6 +1,7 @@
 # Sourced with $build_dir set to the build folder: the environment for running the build's
-# Windows programs in the build's own Wine prefix, which never touches the user's.
-export WINEPREFIX="$build_dir/wineprefix"
+# Windows programs in the build's own Wine prefix (or ORVELLE_WINEPREFIX), which never
+# touches the user's.
+export WINEPREFIX="${ORVELLE_WINEPREFIX:-$build_dir/wineprefix}"
 export WINEARCH=win64
 # No prompts for Mono or Gecko, no menu entries or file associations on the host, and no
 # debugger that would wait on a crashed program (and hold the test's output open).
