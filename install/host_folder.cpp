@@ -15,20 +15,46 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// Length of an unquoted program path: through the first ".exe" that ends a word, or up
-// to the first blank when there is none.
-int unquoted_path_length(const char* command) {
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Length of an unquoted program path through the first ".exe" that ends a word, or -1
+// when there is none.
+int exe_path_length(const char* command) {
     for (int at = 0; command[at]; ++at) {
         if (command[at] != '.' || lower(command[at + 1]) != 'e' || lower(command[at + 2]) != 'x' ||
             lower(command[at + 3]) != 'e')
             continue;
         const char after = command[at + 4];
-        if (after == 0 || after == ' ' || after == '\t' || after == '"') return at + 4;
+        if (after == 0 || is_blank(after) || after == '"') return at + 4;
     }
-    int length = 0;
-    while (command[length] && command[length] != ' ' && command[length] != '\t')
-        ++length;
-    return length;
+    return -1;
+}
+
+bool has_extension(const char* path, int length) {
+    for (int at = length - 1; at >= 0 && path[at] != '\\' && path[at] != ':'; --at)
+        if (path[at] == '.') return true;
+    return false;
+}
+
+// Length of the program path of an unquoted command without ".exe", found as the platform
+// finds the program it starts: the beginnings that end at a blank, then the whole text,
+// shortest first, with ".exe" added to a last name without extension; the first that
+// names a file wins. -1 when none does.
+int resolved_path_length(const char* command, FileQuery names_file) {
+    char candidate[MAX_PATH];
+    for (int length = 1; command[length - 1]; ++length) {
+        const char after = command[length];
+        if (is_blank(command[length - 1]) || (after != 0 && !is_blank(after))) continue;
+        // Longer beginnings cannot name a file either: the platform's paths stop at MAX_PATH.
+        if (length + 4 >= MAX_PATH) return -1;
+        std::memcpy(candidate, command, length);
+        candidate[length] = 0;
+        if (!has_extension(candidate, length)) std::memcpy(candidate + length, ".exe", 5);
+        if (names_file(candidate)) return length;
+    }
+    return -1;
 }
 
 // True for a folder that starts with a server and a share ("\\server\share\").
@@ -91,9 +117,14 @@ RegistryLocation host_command_location(DWORD version) {
     return {HKEY_LOCAL_MACHINE, "Software\\Classes\\PureBasic.exe\\shell\\open\\command"};
 }
 
-char* command_folder(const char* command, char* destination) {
+bool is_existing_file(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+char* command_folder(const char* command, char* destination, FileQuery names_file) {
     if (!command) return no_folder(destination);
-    while (*command == ' ' || *command == '\t')
+    while (is_blank(*command))
         ++command;
     int start = 1;
     int length;
@@ -104,7 +135,9 @@ char* command_folder(const char* command, char* destination) {
         while (command[start - 1 + length] && command[start - 1 + length] != '"')
             ++length;
     } else {
-        length = unquoted_path_length(command);
+        length = exe_path_length(command);
+        if (length < 0) length = resolved_path_length(command, names_file);
+        if (length < 0) return no_folder(destination);
     }
     // The program path first, then its folder in place (path_part copies toward the start).
     services::mid_string(command, start, length, destination);
@@ -118,7 +151,7 @@ char* find_host_folder() {
     char* destination = services::write_position();
     char value[value_buffer_size];
     if (!read_command(value)) return no_folder(destination);
-    return command_folder(value, destination);
+    return command_folder(value, destination, is_existing_file);
 }
 
 }  // namespace install

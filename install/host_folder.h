@@ -19,13 +19,23 @@ struct RegistryLocation {
 // 16 to 23 set: the NT family). There is no fallback from one location to the other.
 RegistryLocation host_command_location(DWORD version);
 
+// Whether `path` names an existing file; a folder does not count.
+using FileQuery = bool (*)(const char* path);
+
+// The file system's answer, the one find_host_folder asks.
+bool is_existing_file(const char* path);
+
 // Builds at `destination` (normally the write position) the folder of the program that
 // `command` starts, with its trailing backslash, and leaves the write position on the
 // result's terminator. The program path is the quoted text up to the closing quote, or,
 // unquoted, the text up to ".exe" followed by a blank, a quote or the end (any letter
-// case), or else up to the first blank. A folder that is not absolute (drive letter,
-// colon and backslash, or \\server\share\) gives the empty text.
-char* command_folder(const char* command, char* destination);
+// case). Without such ".exe" it is read as the platform reads it when it starts the
+// command: the beginnings of the text that end at a blank, then the whole text, shortest
+// first, each with ".exe" added when its last name has no extension; the first that
+// `names_file` finds is the program path, and when none is found the result is the empty
+// text. A folder that is not absolute (drive letter, colon and backslash, or
+// \\server\share\) gives the empty text.
+char* command_folder(const char* command, char* destination, FileQuery names_file);
 
 // The host folder built at the write position as command_folder does, or the empty text
 // when the registry holds no usable command.

@@ -46,6 +46,16 @@ void delete_entry(const char* folder, int folder_length, const char* pattern, in
     DeleteFileA(entry);
 }
 
+// True when the folder text (with its separator) names a link: the folder given to a
+// deletion may be one, like any entry inside the tree.
+bool is_link(char* folder, int folder_length) {
+    // Without the separator, the attributes are the link's own, not its target's.
+    folder[folder_length - 1] = 0;
+    const DWORD attributes = GetFileAttributesA(folder);
+    folder[folder_length - 1] = '\\';
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 }  // namespace
 
 int create_folder(const char* path) {
@@ -67,6 +77,8 @@ int delete_folder_tree(const char* path, const char* pattern, int flags) {
     char folder[folder_text_size + 1];
     copy_text(folder, path);
     if (folder_length > path_length) copy_text(folder + path_length, "\\");
+    // A link is removed at most, whatever the flags: listing it would list its target.
+    if (is_link(folder, folder_length)) return RemoveDirectoryA(folder) ? 1 : 0;
     char search[search_text_size + 1];
     copy_text(search, folder);
     copy_text(search + folder_length, pattern);

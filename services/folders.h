@@ -29,7 +29,8 @@ int delete_file(const char* path);
 // empty), then removes the folder; non-zero when the folder itself was removed.
 // delete_subfolders: matching subfolders are deleted the same way, with the same pattern;
 // a linked folder (junction, symbolic link, mount point) is never entered: the link alone
-// is removed and what it points to stays.
+// is removed and what it points to stays. When `path` itself is a link, whatever the flags,
+// the link alone is removed (where the platform can) and nothing is listed through it.
 // delete_read_only: files and folders get normal attributes before they are deleted.
 // A path too long for the fixed path sizes gives 0 and deletes nothing; an entry whose
 // full path would be too long is skipped, so its folder stays and the result is 0.

@@ -22,7 +22,6 @@ struct WindowState {
     int capacity;
     WindowSlot* slots;
     HWND current;
-    HBRUSH background;
     WNDCLASSA window_class;
     char class_name[class_name_size];
 };
@@ -95,16 +94,15 @@ void init_windows() {
     g_windows.capacity = window_table_start_capacity;
     g_windows.slots = static_cast<WindowSlot*>(
         services::heap_alloc(services::table_bytes(window_table_start_capacity, sizeof(WindowSlot))));
-    const LOGBRUSH face{BS_SOLID, GetSysColor(COLOR_BTNFACE), 0};
-    g_windows.background = CreateBrushIndirect(&face);
-
     WNDCLASSA& record = g_windows.window_class;
     record.style = 0;
     record.lpfnWndProc = window_procedure;
     record.hInstance = services::module_handle();
     record.hIcon = LoadIconA(services::module_handle(), MAKEINTRESOURCEA(1));
     record.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    record.hbrBackground = g_windows.background;
+    // The platform deletes a class's background brush when the class is unregistered, as
+    // close_window does; a system colour brush is never deleted, so every class can share it.
+    record.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     record.lpszClassName = template_class_name;
     // Never used for a window: the registration only proves the record once.
     RegisterClassA(&record);

@@ -17,8 +17,8 @@ constexpr DWORD window_open_hidden = 0x10000000;
 constexpr int window_table_start_capacity = 10;
 constexpr int window_table_growth = 10;
 
-// Prepares the empty window table, the background brush and the "TemplateClass"
-// registration. Runs once, before any other window operation.
+// Prepares the empty window table, the class record (background: the button-face system
+// brush) and the "TemplateClass" registration. Runs once, before any other window operation.
 void init_windows();
 // Closes every open window, highest number first.
 void release_windows();

@@ -3,14 +3,21 @@
 install/payload/src/, and checks that each has the length the installer carries it with.
 
     tools/make_payload.py            rebuild every file and check the lengths
-    tools/make_payload.py --check    rebuild into a temporary folder and compare with the
-                                     committed files (nothing is written)
+    tools/make_payload.py --check    check the committed files against their sources
+                                     (nothing is written)
 
 The normal build embeds the committed files and never runs this script. It needs chmcmd
-(fp-utils), ImageMagick's convert and setarch (util-linux); everything else is Python's
-standard library. Output is deterministic: chmcmd's time stamps are overwritten with a fixed
-value, and it runs without address-space randomisation, which otherwise leaks into one of its
-index streams.
+(fp-utils), ImageMagick's convert and setarch (util-linux); the check needs convert and
+libchm's extract_chmLib instead of chmcmd; everything else is Python's standard library.
+
+chmcmd's output is not the same from one machine to another: on the same sources it gives
+files of the same length whose bytes differ. The check therefore compares byte for byte
+only what the script makes itself (library, resident, examples, bitmaps, icon), and checks
+the help files for what they must be: their length, the size in their header, their title,
+and every page, the table of contents and the index read back by a CHM reader with the
+text of its source. Rebuilding on one machine stays deterministic: chmcmd's time stamps
+are overwritten with a fixed value, and it runs without address-space randomisation,
+which otherwise leaks into one of its index streams.
 """
 
 import hashlib
@@ -64,6 +71,16 @@ def noise(count):
     return bytes(out[:count])
 
 
+def system_entries(system):
+    """(code, offset, size) of each entry of a #SYSTEM file: after its version word, each
+    entry is a code and a size (16 bits each), then that many bytes of data."""
+    position = 4
+    while position + 4 <= len(system):
+        code, size = struct.unpack_from("<HH", system, position)
+        yield code, position + 4, size
+        position += 4 + size
+
+
 def patch_time_stamps(chm):
     """Overwrites the compiler's time stamps: the one in the ITSF header and the one in the
     #SYSTEM file (entry code 10), which lies uncompressed in content section 0."""
@@ -91,33 +108,42 @@ def patch_time_stamps(chm):
         fail("#SYSTEM is not in the uncompressed section")
     content = struct.unpack_from("<Q", data, 0x58)[0]
     start = content + offset
-    position = start + 4  # after the version word
-    while position < start + length:
-        code, size = struct.unpack_from("<HH", data, position)
+    for code, at, size in system_entries(data[start:start + length]):
         if code == 10 and size == 4:
-            struct.pack_into("<I", data, position + 4, FIXED_TIME)
-        position += 4 + size
+            struct.pack_into("<I", data, start + at, FIXED_TIME)
     return bytes(data)
 
 
+def help_source(language, name, versioned_title=False):
+    """A help source as the compiler gets it. Non-ASCII letters become character references,
+    so the pages stay code-page free; the project file gets its title and the padding page."""
+    with open(os.path.join(SRC, "help", language, name), encoding="utf-8") as f:
+        text = f.read()
+    if name.endswith(".hhp"):
+        lines = text.split("\n")
+        if versioned_title:
+            lines = [line.replace(" 1.00", " v1.00") if line.startswith("Title=") else line for line in lines]
+        text = "\n".join(lines).rstrip("\n") + "\npadding.html\n"
+    return text.encode("ascii", "xmlcharrefreplace")
+
+
+PADDING_HEAD = b"<html><head><title>-</title></head><body><p>"
+PADDING_TAIL = b"</p></body></html>\n"
+
+
+def padding_page(count):
+    return PADDING_HEAD + noise(count) + PADDING_TAIL
+
+
 def compile_help(language, versioned_title, padding, work):
-    source = os.path.join(SRC, "help", language)
     stage = os.path.join(work, "help-" + language)
     shutil.rmtree(stage, ignore_errors=True)
     os.makedirs(stage)
-    for name in sorted(os.listdir(source)):
-        with open(os.path.join(source, name), encoding="utf-8") as f:
-            text = f.read()
-        if name.endswith(".hhp"):
-            lines = text.split("\n")
-            if versioned_title:
-                lines = [line.replace(" 1.00", " v1.00") if line.startswith("Title=") else line for line in lines]
-            text = "\n".join(lines).rstrip("\n") + "\npadding.html\n"
-        # Non-ASCII letters become character references: the pages stay code-page free.
+    for name in sorted(os.listdir(os.path.join(SRC, "help", language))):
         with open(os.path.join(stage, name), "wb") as f:
-            f.write(text.encode("ascii", "xmlcharrefreplace"))
+            f.write(help_source(language, name, versioned_title))
     with open(os.path.join(stage, "padding.html"), "wb") as f:
-        f.write(b"<html><head><title>-</title></head><body><p>" + noise(padding) + b"</p></body></html>\n")
+        f.write(padding_page(padding))
     result = subprocess.run(["setarch", "-R", "chmcmd", "Orvelle.hhp"], cwd=stage, env={"PATH": "/usr/bin:/bin"},
                             capture_output=True, text=True)
     if result.returncode != 0:
@@ -145,6 +171,66 @@ def make_help(language, target, work):
         if len(chm) == target:
             return patch_time_stamps(chm)
     fail("no padding gives %s help of %d bytes" % (language, target))
+
+
+def help_titles(language):
+    """The two titles a compiled help file may carry: its project's, and the one with "v1.00"."""
+    for line in help_source(language, "Orvelle.hhp").decode("ascii").split("\n"):
+        if line.startswith("Title="):
+            title = line[len("Title="):].encode("ascii")
+            return {title, title.replace(b" 1.00", b" v1.00")}
+    fail("the %s help project has no title" % language)
+
+
+def help_problems(name, language, work):
+    """What is wrong with the committed help file `name`, as texts (none when it is sound).
+    chmcmd gives other bytes on other machines, so the file is checked for what it must be,
+    through libchm's reader rather than our own parsing where it can be."""
+    path = os.path.join(PAYLOAD, name)
+    with open(path, "rb") as f:
+        data = f.read()
+    problems = []
+    if len(data) != LENGTHS[name]:
+        problems.append("%d bytes, expected %d" % (len(data), LENGTHS[name]))
+    # The ITSF header gives at 0x38 the offset of its first section, which starts with 0x1FE
+    # and holds the file's size at its offset 8.
+    section = struct.unpack_from("<Q", data, 0x38)[0] if len(data) >= 0x40 else len(data)
+    magic, size = struct.unpack_from("<I4xQ", data, section) if section + 16 <= len(data) else (None, None)
+    if data[:4] != b"ITSF" or magic != 0x1FE:
+        problems.append("no ITSF header with its size section")
+    elif size != len(data):
+        problems.append("the header gives %d bytes, the file has %d" % (size, len(data)))
+
+    folder = os.path.join(work, name)
+    result = subprocess.run(["extract_chmLib", path, folder], capture_output=True, text=True)
+    if result.returncode != 0:
+        return problems + ["extract_chmLib cannot read it: " + result.stdout + result.stderr]
+
+    def read_back(page):
+        try:
+            with open(os.path.join(folder, page), "rb") as f:
+                return f.read()
+        except OSError:
+            return None
+
+    # Every source but the project file is compiled in: the pages, the table of contents
+    # and the index.
+    for page in sorted(os.listdir(os.path.join(SRC, "help", language))):
+        if page.endswith(".hhp"):
+            continue
+        got = read_back(page)
+        if got is None:
+            problems.append("the reader finds no " + page)
+        elif got != help_source(language, page):
+            problems.append("%s as read back differs from its source" % page)
+    padding = read_back("padding.html") or b""
+    if padding != padding_page(len(padding) - len(PADDING_HEAD) - len(PADDING_TAIL)):
+        problems.append("padding.html is not the padding page")
+    system = read_back("#SYSTEM") or b""
+    titles = [system[at:at + size].rstrip(b"\0") for code, at, size in system_entries(system) if code == 3]
+    if len(titles) != 1 or titles[0] not in help_titles(language):
+        problems.append("title %r, expected one of %r" % (titles, sorted(help_titles(language))))
+    return problems
 
 
 # ---------------------------------------------------------------------------------------------
@@ -335,10 +421,10 @@ def make_logo():
 
 # ---------------------------------------------------------------------------------------------
 
-def build(work):
-    files = {
-        "help_fr.chm": make_help("fr", LENGTHS["help_fr.chm"], work),
-        "help_en.chm": make_help("en", LENGTHS["help_en.chm"], work),
+def made_files():
+    """The files the script makes itself: the same bytes from one machine to another (the
+    logo's letters come from the set-up's ImageMagick and fonts)."""
+    return {
         "library.bin": make_library(LENGTHS["library.bin"]),
         "resident.res": make_resident(LENGTHS["resident.res"]),
         "SetVantrel.pb": make_example("SetVantrel.pb", LENGTHS["SetVantrel.pb"]),
@@ -347,31 +433,44 @@ def build(work):
         "button.bmp": make_button(),
         "orvelle.ico": make_icon(),
     }
+
+
+HELP_FILES = {"help_fr.chm": "fr", "help_en.chm": "en"}
+
+
+def build(work):
+    files = {name: make_help(language, LENGTHS[name], work) for name, language in HELP_FILES.items()}
+    files.update(made_files())
     for name, length in LENGTHS.items():
         if len(files[name]) != length:
             fail("%s has %d bytes, expected %d" % (name, len(files[name]), length))
-    return files
+    for name, data in files.items():
+        with open(os.path.join(PAYLOAD, name), "wb") as f:
+            f.write(data)
+        print("%-14s %6d bytes" % (name, len(data)))
+
+
+def check(work):
+    problems = []
+    for name, data in made_files().items():
+        with open(os.path.join(PAYLOAD, name), "rb") as f:
+            if f.read() != data:
+                problems.append("%s: differs from what its sources give" % name)
+    for name, language in HELP_FILES.items():
+        problems += ["%s: %s" % (name, problem) for problem in help_problems(name, language, work)]
+    if problems:
+        fail("committed files do not match their sources:\n  " + "\n  ".join(problems))
+    print("every committed file matches its sources")
 
 
 def main():
-    check = sys.argv[1:] == ["--check"]
     if sys.argv[1:] not in ([], ["--check"]):
         sys.exit(__doc__)
     with tempfile.TemporaryDirectory() as work:
-        files = build(work)
-    differing = []
-    for name, data in files.items():
-        path = os.path.join(PAYLOAD, name)
-        if check:
-            with open(path, "rb") as f:
-                if f.read() != data:
-                    differing.append(name)
+        if sys.argv[1:] == ["--check"]:
+            check(work)
         else:
-            with open(path, "wb") as f:
-                f.write(data)
-        print("%-14s %6d bytes" % (name, len(data)))
-    if differing:
-        fail("rebuilt files differ from the committed ones: " + ", ".join(differing))
+            build(work)
 
 
 if __name__ == "__main__":

@@ -7,19 +7,30 @@
 
 #include "install/host_folder.h"
 #include "services/strings.h"
+#include "tests/support/temp_folder.h"
 
 using install::command_folder;
+using install::FileQuery;
 using install::find_host_folder;
 using install::host_command_location;
+using install::is_existing_file;
 using install::RegistryLocation;
 
 namespace {
 
+bool no_file(const char*) {
+    return false;
+}
+
+bool every_file(const char*) {
+    return true;
+}
+
 // Runs command_folder at the write position and checks the work-buffer contract: the
 // result stands at its destination with the write position on its terminator.
-std::string folder_of(const char* command) {
+std::string folder_of(const char* command, FileQuery names_file = no_file) {
     char* start = services::write_position();
-    char* result = command_folder(command, start);
+    char* result = command_folder(command, start, names_file);
     EXPECT_EQ(start, result);
     EXPECT_EQ(start + services::string_length(start), services::write_position());
     std::string folder = result;
@@ -64,18 +75,16 @@ TEST(HostFolderCommand, TheProgramPathIsCutSoundly) {
         // Blanks in the path.
         {"\"C:\\Program Files\\PureBasic\\PureBasic.exe\" \"%1\"", "C:\\Program Files\\PureBasic\\"},
         {"C:\\Program Files\\PureBasic\\PureBasic.exe \"%1\"", "C:\\Program Files\\PureBasic\\"},
-        // ".exe" inside a folder name does not end the path; without ".exe", a blank does.
+        // ".exe" inside a folder name does not end the path.
         {"C:\\tools.exe.d\\PureBasic.exe %1", "C:\\tools.exe.d\\"},
-        {"C:\\PB\\PureBasic %1", "C:\\PB\\"},
-        {"C:\\Program Files\\PB\\PureBasic %1", "C:\\"},
         // Leading blanks, a missing closing quote, a network share.
         {"  \"C:\\PB\\PureBasic.exe\" \"%1\"", "C:\\PB\\"},
         {"\"C:\\PB\\PureBasic.exe", "C:\\PB\\"},
         {"\"\\\\server\\share\\PB\\PureBasic.exe\" \"%1\"", "\\\\server\\share\\PB\\"},
         {"\\\\server\\share\\PureBasic.exe", "\\\\server\\share\\"},
         // Short texts.
-        {"C:\\", "C:\\"},
-        {"C:\\a", "C:\\"},
+        {"C:\\", ""},
+        {"C:\\a", ""},
         {"", ""},
         {"\"", ""},
         {"\"\"", ""},
@@ -97,11 +106,58 @@ TEST(HostFolderCommand, TheProgramPathIsCutSoundly) {
     EXPECT_EQ("", folder_of(nullptr));
 }
 
+// A small file system for command_folder's question, which records what it was asked.
+const char* const g_files[] = {"C:\\PB\\PureBasic.exe", "C:\\Program.exe", "D:\\Pure Basic\\PureBasic.exe",
+                               "D:\\tools\\run.bat", "E:\\a b\\c d.exe"};
+std::string g_asked;
+
+bool in_files(const char* path) {
+    g_asked += std::string(path) + "|";
+    for (const char* file : g_files)
+        if (std::string(file) == path) return true;
+    return false;
+}
+
+TEST(HostFolderCommand, WithoutExeTheProgramIsFoundAsThePlatformFindsIt) {
+    struct Case {
+        const char* command;
+        const char* folder;
+        const char* asked;
+    };
+    const Case cases[] = {
+        {"C:\\PB\\PureBasic %1", "C:\\PB\\", "C:\\PB\\PureBasic.exe|"},
+        // Shortest first: the platform would start C:\Program.exe.
+        {"C:\\Program Files\\PB\\PureBasic %1", "C:\\", "C:\\Program.exe|"},
+        {"D:\\Pure Basic\\PureBasic \"%1\"", "D:\\Pure Basic\\", "D:\\Pure.exe|D:\\Pure Basic\\PureBasic.exe|"},
+        // The whole text last, blanks and all.
+        {"E:\\a b\\c d", "E:\\a b\\", "E:\\a.exe|E:\\a b\\c.exe|E:\\a b\\c d.exe|"},
+        // A last name with an extension is taken as it is.
+        {"D:\\tools\\run.bat %1", "D:\\tools\\", "D:\\tools\\run.bat|"},
+        {"D:\\tools\\run %1", "", "D:\\tools\\run.exe|D:\\tools\\run %1.exe|"},
+        // No candidate exists: nothing, never the drive root.
+        {"F:\\Program Files\\PB\\PureBasic  %1\t/x", "",
+         "F:\\Program.exe|F:\\Program Files\\PB\\PureBasic.exe|F:\\Program Files\\PB\\PureBasic  %1.exe|"
+         "F:\\Program Files\\PB\\PureBasic  %1\t/x.exe|"},
+        {"C:\\", "", "C:\\.exe|"},
+        // Found, but not absolute.
+        {"PB\\PureBasic", "", "PB\\PureBasic.exe|"},
+        // Quoted, or with ".exe": the file system is not asked.
+        {"\"C:\\Program Files\\PB\\PureBasic\" %1", "C:\\Program Files\\PB\\", ""},
+        {"\"D:\\PureBasic.exe\" \"%1\"", "D:\\", ""},
+        {"C:\\Program Files\\PB\\PureBasic.exe %1", "C:\\Program Files\\PB\\", ""},
+    };
+    for (const Case& c : cases) {
+        g_asked.clear();
+        EXPECT_EQ(c.folder, folder_of(c.command, in_files)) << "command [" << c.command << "]";
+        EXPECT_EQ(c.asked, g_asked) << "command [" << c.command << "]";
+    }
+}
+
 TEST(HostFolderCommand, WorksInPlaceOnACommandInTheWorkBuffer) {
     char* start = services::write_position();
     services::append_string("\"C:\\PB\\PureBasic.exe\" \"%1\"");
     services::skip_terminator();
-    EXPECT_STREQ("C:\\PB\\", command_folder(start, start));
+    EXPECT_STREQ("C:\\PB\\", command_folder(start, start, no_file));
     EXPECT_EQ(start + 6, services::write_position());
     services::set_write_position(start);
 }
@@ -169,9 +225,12 @@ TEST(HostFolderCommand, RandomCommandsGiveNothingOrAnAbsoluteFolder) {
     std::mt19937 random(20261208);
     for (int n = 0; n < 4000; ++n) {
         const std::string command = random_command(random);
-        const std::string folder = folder_of(command.c_str());
-        EXPECT_TRUE(folder.empty() || is_absolute_folder(folder)) << "[" << command << "] gave [" << folder << "]";
-        EXPECT_LE(folder.size(), command.size()) << "[" << command << "]";
+        // Whatever the file system answers.
+        for (FileQuery names_file : {no_file, every_file, is_existing_file}) {
+            const std::string folder = folder_of(command.c_str(), names_file);
+            EXPECT_TRUE(folder.empty() || is_absolute_folder(folder)) << "[" << command << "] gave [" << folder << "]";
+            EXPECT_LE(folder.size(), command.size()) << "[" << command << "]";
+        }
     }
     for (int n = 0; n < 1000; ++n) {
         std::string expected;
@@ -231,12 +290,28 @@ TEST_F(HostFolderRegistry, CommandFormsGiveTheirFolder) {
         {"C:\\PB\\PureBasic.exe %1", "C:\\PB\\"},
         {"\"C:\\PB\\PureBasic.exe\" /compile \"%1\"", "C:\\PB\\"},
         {"\"C:\\Program Files\\Pure Basic\\PureBasic.exe\" \"%1\"", "C:\\Program Files\\Pure Basic\\"},
-        {"C:\\a", "C:\\"},
-        {"C:\\", "C:\\"},
+        {"C:\\a", ""},
+        {"C:\\", ""},
         {"", ""},
         {"abc", ""},
         {"\"PB\\PureBasic.exe\" \"%1\"", ""},
         {"PureBasic.exe", ""},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(write_text(c[0]));
+        EXPECT_EQ(c[1], host_folder()) << "value [" << c[0] << "]";
+    }
+}
+
+TEST_F(HostFolderRegistry, WithoutExeTheProgramIsLookedForOnDisk) {
+    test_support::TempFolder temp;
+    const std::string folder = temp / "Pure Basic\\";
+    test_support::make_folder(folder);
+    ASSERT_TRUE(test_support::write_file(folder + "PureBasic.exe", "MZ"));
+    test_support::make_folder(folder + "Folder.exe");
+    const std::string cases[][2] = {
+        {folder + "PureBasic %1", folder}, {folder + "PureBasic", folder}, {folder + "PureBasic \"%1\" /x", folder},
+        {folder + "Missing %1", ""},       {folder + "Folder %1", ""},  // a folder is no program
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(write_text(c[0]));
@@ -302,7 +377,7 @@ TEST_F(HostFolderRegistry, RandomValuesGiveWhatTheParserGives) {
         const std::string folder = host_folder();
         EXPECT_TRUE(folder.empty() || is_absolute_folder(folder)) << "[" << command << "] gave [" << folder << "]";
         EXPECT_LE(folder.size(), command.size());
-        EXPECT_EQ(folder_of(command.c_str()), folder) << "[" << command << "]";
+        EXPECT_EQ(folder_of(command.c_str(), is_existing_file), folder) << "[" << command << "]";
         if (n % 2) {
             EXPECT_EQ(expected, folder) << "[" << command << "]";
         }

@@ -152,43 +152,81 @@ bool is_linked_folder(const std::string& path) {
     return (found.dwFileAttributes & linked) == linked;
 }
 
+// A folder outside the tree for links to point to: a read-only file, a plain one and a
+// subfolder, the folder itself hidden.
+struct LinkTarget {
+    explicit LinkTarget(const TempFolder& temp) : path(temp / "outside") {
+        make_folder(path);
+        make_folder(path + "\\inner");
+        write_file(path + "\\precious.txt", "keep me");
+        write_file(path + "\\plain.txt", "plain");
+        write_file(path + "\\inner\\also.txt", "keep me too");
+        set_read_only(path + "\\precious.txt");
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    }
+    // The target's contents and the attributes that deletion would change, as one text.
+    std::string left() const {
+        std::string text;
+        for (const char* name : {"precious.txt", "plain.txt", "inner\\also.txt"})
+            text += name + std::string("=") + test_support::read_file(path + "\\" + name) + " ";
+        const DWORD precious = GetFileAttributesA((path + "\\precious.txt").c_str());
+        const DWORD folder = GetFileAttributesA(path.c_str());
+        if (precious != INVALID_FILE_ATTRIBUTES && (precious & FILE_ATTRIBUTE_READONLY)) text += "read-only ";
+        if (folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_HIDDEN)) text += "hidden";
+        return text;
+    }
+    std::string path;
+};
+
+const char intact_target[] = "precious.txt=keep me plain.txt=plain inner\\also.txt=keep me too read-only hidden";
+
 TEST(Folders, ALinkedFolderIsNeverEnteredAndItsTargetSurvives) {
     TempFolder temp;
     Tree tree(temp);
-    const std::string target = temp / "outside";
-    make_folder(target);
-    make_folder(target + "\\inner");
-    write_file(target + "\\precious.txt", "keep me");
-    write_file(target + "\\inner\\also.txt", "keep me too");
-    set_read_only(target + "\\precious.txt");
+    LinkTarget target(temp);
     const std::string link = tree.at("sub\\link");
-    ASSERT_TRUE(make_link(target, link));
+    ASSERT_TRUE(make_link(target.path, link));
     ASSERT_TRUE(is_linked_folder(link)) << "the link does not list as a folder with the reparse-point attribute";
-    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    const DWORD target_attributes = GetFileAttributesA(target.c_str());
 
     const int result = delete_folder_tree(tree.root.c_str(), "*.*", delete_subfolders | delete_read_only);
     // Windows removes the link itself; Wine cannot, and then the folders holding it stay.
     const bool link_gone = GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
     EXPECT_EQ(link_gone ? "<gone> " : "sub ", tree.left());
     EXPECT_EQ(link_gone, result != 0) << "result " << result;
-    EXPECT_EQ("keep me", test_support::read_file(target + "\\precious.txt"));
-    EXPECT_EQ("keep me too", test_support::read_file(target + "\\inner\\also.txt"));
-    EXPECT_NE(0u, GetFileAttributesA((target + "\\precious.txt").c_str()) & FILE_ATTRIBUTE_READONLY)
-        << "the attributes of the link's target were changed";
-    EXPECT_EQ(target_attributes, GetFileAttributesA(target.c_str())) << "the attributes of the link itself were set";
+    EXPECT_EQ(intact_target, target.left());
     remove_link(link);
 
     // Without the subfolder flag, a link is left alone like any folder.
     make_folder(temp / "second");
-    ASSERT_TRUE(make_link(target, temp / "second\\link"));
+    ASSERT_TRUE(make_link(target.path, temp / "second\\link"));
     write_file(temp / "second\\x.txt", "x");
     EXPECT_EQ(0, delete_folder_tree((temp / "second").c_str(), "*.*", delete_read_only));
     EXPECT_TRUE(is_linked_folder(temp / "second\\link"));
     EXPECT_FALSE(file_exists(temp / "second\\x.txt"));
-    EXPECT_EQ("keep me", test_support::read_file(target + "\\precious.txt"));
+    EXPECT_EQ(intact_target, target.left());
     remove_link(temp / "second\\link");
-    SetFileAttributesA((target + "\\precious.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Folders, AGivenLinkedFolderIsTheLinkAloneWithEveryFlagCombination) {
+    struct Case {
+        int flags;
+        const char* separator;
+    };
+    // The installer gives its folder with a trailing backslash.
+    const Case cases[] = {{0, "\\"}, {1, "\\"}, {2, "\\"}, {3, "\\"}, {3, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("flags " + std::to_string(c.flags) + ", separator [" + c.separator + "]");
+        TempFolder temp;
+        LinkTarget target(temp);
+        const std::string link = temp / "link";
+        ASSERT_TRUE(make_link(target.path, link));
+        const int result = delete_folder_tree((link + c.separator).c_str(), "*.*", c.flags);
+        // As inside a tree: Windows removes the link, Wine cannot; never the target's files.
+        const bool link_gone = GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+        EXPECT_EQ(link_gone, result != 0) << "result " << result;
+        EXPECT_EQ(intact_target, target.left());
+        remove_link(link);
+    }
 }
 
 TEST(Folders, OverLongPathsAreRefusedAndSkipped) {

@@ -81,16 +81,21 @@ TEST_F(Strings, AssignedVariablesOwnExactCopies) {
 
 TEST_F(Strings, ArgumentsSurviveTheWorkOfTheCalledProcedure) {
     // Caller: build the argument, step past it, call, restore.
-    char* saved = write_position();
     char* argument = write_position();
-    append_string("Examples\\Orvelle\\");
+    append_string("\"C:\\PB\\");
+    append_string("PureBasic.exe\" \"%1\"");
     skip_terminator();
-    // Callee: its own string work starts after the argument.
-    char* local = write_position();
-    append_string("something else entirely");
-    EXPECT_STREQ("Examples\\Orvelle\\", argument);
-    set_write_position(local);
-    set_write_position(saved);
+    // The called operations build after the argument while they read it.
+    char* folder = path_part(argument, write_position());
+    EXPECT_EQ(argument + 27, folder);
+    EXPECT_STREQ("C:\\PB\\", folder);
+    skip_terminator();
+    char* padded = pad_string(argument, 30, "-", write_position());
+    EXPECT_EQ(folder + 7, padded);
+    EXPECT_STREQ("\"C:\\PB\\PureBasic.exe\" \"%1\"----", padded);
+    EXPECT_STREQ("\"C:\\PB\\PureBasic.exe\" \"%1\"", argument);
+    EXPECT_STREQ("C:\\PB\\", folder);
+    set_write_position(argument);
 }
 
 TEST_F(Strings, NestedOperationsWorkInPlace) {

@@ -117,7 +117,7 @@ TEST(MessageBoxes, OurForegroundWindowOwnsTheBoxAndTheAnswerComesBack) {
     EXPECT_EQ(IDYES, yes.result);
     ASSERT_TRUE(yes.seen.found);
     EXPECT_EQ(window, yes.seen.owner);
-    EXPECT_FALSE(yes.seen.owner_enabled) << "the owner stays usable while the box is open";
+    EXPECT_FALSE(yes.seen.owner_enabled) << "the box is modal: its owner is disabled while it is open";
     EXPECT_EQ("Question :", yes.seen.title);
     EXPECT_EQ("Supprimer le dossier ?\nDelete the folder?", yes.seen.text);
     EXPECT_TRUE(yes.seen.has_yes);

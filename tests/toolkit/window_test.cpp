@@ -136,6 +136,30 @@ TEST_F(WindowTest, ReopeningReplacesWindowClassAndAccelerators) {
     close_window(4);
 }
 
+// The colour a window's own painting gives its inner area, read at one pixel.
+COLORREF background_pixel(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(window);
+    if (!dc) return CLR_INVALID;
+    const COLORREF pixel = GetPixel(dc, 5, 5);
+    ReleaseDC(window, dc);
+    return pixel;
+}
+
+// Every window that keeps the default colour shares one background brush; closing one
+// window unregisters its class, and that must not take the brush from the others.
+TEST_F(WindowTest, ClosingAndReopeningKeepTheDefaultBackgroundOfLaterWindows) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    ASSERT_NE(nullptr, open_window(2, 10, 10, 100, 50, 0, "first"));
+    close_window(2);
+    ASSERT_NE(nullptr, open_window(2, 10, 10, 100, 50, 0, "second"));
+    ASSERT_NE(nullptr, open_window(2, 10, 10, 100, 50, 0, "reopened"));
+    HWND later = open_window(3, 150, 10, 100, 50, 0, "later");
+    ASSERT_NE(nullptr, later);
+    EXPECT_EQ(face, background_pixel(later)) << std::hex << "button face " << face;
+    EXPECT_EQ(face, background_pixel(window_handle(2))) << std::hex << "button face " << face;
+}
+
 TEST_F(WindowTest, TableGrowsAndRefusesWhatItCannotHold) {
     EXPECT_EQ(10, window_table_capacity());
     HWND low = open_window(3, 0, 0, 80, 40, window_open_hidden, "");
