@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,11 @@ const Case cases[] = {
     {"CloseRequestBeforeInstalling", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
      Stop::before_install, true},
 };
+
+// Cases show by their names in test listings.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 const char command_key[] = "Applications\\PureBasic.exe\\shell\\open\\command";
 
