@@ -2,12 +2,13 @@
 // drives the installers through full English installations and prints one line per run:
 //   bench_driver measure ROUNDS OURS.EXE PEER.EXE PAYLOAD_FOLDER
 //       round 0 warms up and is printed as such; each round runs ours, NSIS through its
-//       windows, then NSIS silent.
+//       windows, NSIS silent, then times the one-byte writes of ours' payload alone.
 //   bench_driver trace ours|NSIS PROGRAM PAYLOAD_FOLDER
 //       one driven run with Wine's relay trace of NtWriteFile (on standard error); prints
 //       the process id that the trace lines carry.
 // Lines: "run installer=... mode=window|silent round=N start_idle_ms=... install_ms=...
-// total_ms=... peak_ws_kb=..." or "not_measured installer=... mode=... reason=...".
+// total_ms=... peak_ws_kb=...", "not_measured installer=... mode=... reason=..." or
+// "floor round=N byte_writes_ms=...".
 // Every run is checked: a run that leaves other files than an English installation does
 // counts as not measured.
 #include <windows.h>
@@ -20,6 +21,7 @@
 #include "bench/driver/host.h"
 #include "bench/driver/measure.h"
 #include "bench/driver/relay.h"
+#include "bench/driver/write_floor.h"
 
 namespace {
 
@@ -82,6 +84,8 @@ int measure(int rounds, const char* ours, const char* peer, const char* payload)
             }
             std::fflush(stdout);
         }
+        if (bench::prepare_host(host_folder))
+            std::printf("floor round=%d byte_writes_ms=%.1f\n", round, bench::time_byte_writes(host_folder));
     }
     return 0;
 }
