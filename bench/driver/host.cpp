@@ -50,7 +50,6 @@ bool register_host(const std::string& folder) {
 
 void unregister_host() {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, program_key);
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, program_key);
 }
 
 bool prepare_host(const std::string& folder) {

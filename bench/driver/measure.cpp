@@ -26,7 +26,7 @@ bool wait_until(unsigned timeout_ms, Done done) {
 
 std::string ended_early(const Child& child, const char* when) {
     DWORD code = 0;
-    GetExitCodeProcess(child.process, &code);
+    if (!GetExitCodeProcess(child.process, &code)) return std::string("ended ") + when;
     return std::string("ended ") + when + " (exit code " + std::to_string(code) + ")";
 }
 
