@@ -10,23 +10,11 @@ build_dir=${1:-$root/build}
 mkdir -p "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 say() { printf '== %s\n' "$*"; }
+. "$root/tools/packages.sh"
 
 packages=(cmake ninja-build gcc g++-mingw-w64-i686-posix googletest
           wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fonts-liberation fp-utils libchm-bin python3)
-
-install_packages() {
-    local missing=()
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return
-    say "installing ${missing[*]}"
-    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-    as_root apt-get update -q
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-}
 
 # Some kernels (or sandboxes) cannot start 32-bit programs, and Wine's 32-bit loader is
 # one. There, qemu-user runs it, with a small preloaded library that keeps Wine's start
@@ -60,7 +48,7 @@ configure_and_build() {
     cmake --build "$build_dir"
 }
 
-install_packages
+install_packages "${packages[@]}"
 enable_32bit_programs
 configure_and_build
 . "$root/tools/wine-env.sh"

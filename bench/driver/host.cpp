@@ -1,0 +1,87 @@
+#include "bench/driver/host.h"
+
+#include <windows.h>
+
+#include "bench/driver/files.h"
+
+namespace bench {
+namespace {
+
+constexpr char command_key[] = "Applications\\PureBasic.exe\\shell\\open\\command";
+constexpr char program_key[] = "Applications\\PureBasic.exe";
+
+struct Installed {
+    const char* destination;  // under the host folder
+    const char* payload;      // under the payload folder
+};
+
+constexpr Installed installed_files[] = {
+    {"Help\\Orvelle.chm", "help_en.chm"},
+    {"PureLibraries\\UserLibraries\\Orvelle", "library.bin"},
+    {"Residents\\Orvelle.res", "resident.res"},
+    {"Examples\\Orvelle\\SetVantrel\\SetVantrel.pb", "SetVantrel.pb"},
+    {"Examples\\Orvelle\\GetVantrel\\GetVantrel.pb", "GetVantrel.pb"},
+};
+
+constexpr const char* sibling_files[] = {
+    "Help\\Lumora.chm",
+    "PureLibraries\\UserLibraries\\Lumora",
+    "Residents\\Lumora.res",
+};
+
+constexpr const char* host_folders[] = {
+    "Help\\",     "PureLibraries\\",     "PureLibraries\\UserLibraries\\",  "Residents\\",
+    "Examples\\", "Examples\\Orvelle\\", "Examples\\Orvelle\\SetVantrel\\", "Examples\\Orvelle\\GetVantrel\\",
+};
+
+}  // namespace
+
+bool register_host(const std::string& folder) {
+    const std::string command = "\"" + folder + "PureBasic.exe\" \"%1\"";
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, command_key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG status = RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                       static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+void unregister_host() {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, program_key);
+}
+
+bool prepare_host(const std::string& folder) {
+    remove_tree(folder);
+    if (!make_folder(folder)) return false;
+    for (const char* sub : host_folders)
+        if (!make_folder(folder + sub)) return false;
+    for (const char* sibling : sibling_files)
+        if (!write_read_only(folder + sibling, "an older sibling library")) return false;
+    for (const Installed& file : installed_files)
+        if (!write_read_only(folder + file.destination, "an earlier copy")) return false;
+    return true;
+}
+
+std::string check_installed(const std::string& folder, const std::string& payload_folder) {
+    for (const Installed& file : installed_files) {
+        std::string expected;
+        if (!read_file(payload_folder + file.payload, &expected)) return std::string("cannot read ") + file.payload;
+        std::string written;
+        if (!read_file(folder + file.destination, &written)) return std::string(file.destination) + " is missing";
+        if (written != expected)
+            return std::string(file.destination) + ": expected the " + std::to_string(expected.size()) + " bytes of " +
+                   file.payload + ", got " + std::to_string(written.size()) + " other bytes";
+    }
+    for (const char* sibling : sibling_files)
+        if (GetFileAttributesA((folder + sibling).c_str()) != INVALID_FILE_ATTRIBUTES)
+            return std::string(sibling) + " is still there";
+    return "";
+}
+
+void remove_host(const std::string& folder) {
+    remove_tree(folder);
+}
+
+}  // namespace bench

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// The host folder the installers write into: registered where both read it, laid out
+// afresh before each run, and checked after it.
+namespace bench {
+
+// Registers `folder` (Windows path with a trailing backslash) as PureBasic's folder: the
+// command that opens files with "PureBasic.exe" under HKEY_CLASSES_ROOT.
+bool register_host(const std::string& folder);
+// Removes that registration again.
+void unregister_host();
+
+// Empties `folder` and lays out what an earlier state leaves: the sibling library's files
+// and earlier copies of ours, all read-only.
+bool prepare_host(const std::string& folder);
+
+// Checks that the English installation is complete: the five files with the payload's
+// bytes, no sibling file left. Returns the empty text, or what is wrong.
+std::string check_installed(const std::string& folder, const std::string& payload_folder);
+
+// Removes `folder` with everything in it.
+void remove_host(const std::string& folder);
+
+}  // namespace bench
