@@ -3,8 +3,11 @@
 #include "app/main_program.h"
 #include "app/startup.h"
 
-// The command line is not examined: the installer has no options.
-int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
-    app::start_up(module);
+// The process entry, linked without the C runtime's start-up code, which would be a third
+// of the program: nothing here needs it. The program has no static constructors and no
+// thread-local data, ends through ExitProcess, and does not examine the command line (the
+// installer has no options).
+extern "C" [[noreturn]] void __stdcall process_entry() {
+    app::start_up(GetModuleHandleA(nullptr));
     app::run_main_program();
 }

@@ -1,8 +1,12 @@
 #!/bin/sh
-# check_executable.sh EXE OBJDUMP
-# The installer is a 32-bit GUI program that needs nothing but the system's own DLLs.
+# check_executable.sh EXE OBJDUMP MAP
+# The installer is a 32-bit GUI program that needs nothing but the system's own DLLs. It
+# starts at its own entry point, without the C runtime's start-up: its link map (MAP) must
+# show no static constructor or destructor, which nothing would run, and the file no
+# thread-local data.
 exe=$1
 objdump=$2
+map=$3
 kind=$(file -b "$exe")
 case "$kind" in
     "PE32 executable (GUI) Intel 80386"*) ;;
@@ -18,4 +22,15 @@ for dll in $("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '
         *) echo "unexpected import: $dll (allowed:$allowed)"; status=1 ;;
     esac
 done
+# The constructor and destructor lists hold only their two end markers each.
+ctors=$(sed -n 's/^ *0x\([0-9a-f]*\) *___CTOR_LIST__ = .*/\1/p' "$map")
+dtors=$(sed -n 's/^ *0x\([0-9a-f]*\) *___DTOR_LIST__ = .*/\1/p' "$map")
+if [ -z "$ctors" ] || [ -z "$dtors" ] || [ $((0x$dtors - 0x$ctors)) -ne 8 ]; then
+    echo "static constructors are linked in (constructor list at 0x$ctors, destructor list at 0x$dtors)"
+    status=1
+fi
+if "$objdump" -h "$exe" | grep -q -E ' \.(CRT|tls) '; then
+    echo "the C runtime's start-up data is linked in:"; "$objdump" -h "$exe" | grep -E ' \.(CRT|tls) '
+    status=1
+fi
 exit $status
