@@ -1,7 +1,5 @@
 #include "app/main_program.h"
 
-#include <initializer_list>
-
 #include "app/colours.h"
 #include "app/numbers.h"
 #include "app/startup.h"
@@ -29,6 +27,8 @@ constexpr int progress_strip_height = 20;
 
 constexpr unsigned bold_italic_style = toolkit::font_bold | toolkit::font_italic | toolkit::font_proof_quality;
 constexpr unsigned bold_style = toolkit::font_bold | toolkit::font_proof_quality;
+
+constexpr int button_panel_controls[] = {french_button, install_control, english_button, cancel_control};
 
 int g_quit;
 int g_main_width;
@@ -96,7 +96,7 @@ void open_button_panel() {
     toolkit::add_button(install_control, 7, 100, 86, 31, install_label_french);
     toolkit::add_image_button(cancel_control, 7, 161, 86, 31, cross);
     HFONT font = toolkit::load_font(button_font, "Arial", 11, bold_italic_style);
-    for (int control : {french_button, install_control, english_button, cancel_control})
+    for (int control : button_panel_controls)
         toolkit::set_control_font(control, font);
     // Nothing to install before a language is chosen.
     toolkit::disable_control(install_control, 1);

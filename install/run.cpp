@@ -81,10 +81,13 @@ bool install_file(const char* path, const Blob& blob) {
     return written;
 }
 
+// One level per call, parents first; an existing folder is no error.
+constexpr const char* host_folders[] = {
+    "",      "Examples\\", "Examples\\Orvelle\\", "Residents\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\",
+    "Help\\"};
+
 void create_folders(const char* host) {
-    // One level per call, parents first; an existing folder is no error.
-    for (const char* folder : {"", "Examples\\", "Examples\\Orvelle\\", "Residents\\", "PureLibraries\\",
-                               "PureLibraries\\UserLibraries\\", "Help\\"})
+    for (const char* folder : host_folders)
         services::create_folder(Text{host, folder});
 }
 
