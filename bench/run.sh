@@ -26,16 +26,8 @@ makensis -V2 -DPAYLOAD="$payload" -DOUTFILE="$peer" "$root/bench/peer.nsi" >"$wo
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 . "$root/tools/wine-env.sh"
-. "$root/tools/virtual-display.sh"
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    stop_virtual_display
-}
-trap cleanup EXIT
-start_virtual_display
-wineserver -p
-# Wine's desktop process first, as for the tests, so that no run pays for its start.
-"$WINE_LOADER" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1
+. "$root/tools/wine-session.sh"
+start_wine_session
 
 # Whether Wine's 32-bit side runs natively or through qemu shows in the running driver's
 # executable: the Wine loader itself, or the emulator.

@@ -15,13 +15,9 @@ demo=$build_dir/demo
 export ORVELLE_WINEPREFIX=$demo/wineprefix
 . "$root/tools/wine-env.sh"
 . "$root/tools/wine-prefix.sh"
-. "$root/tools/virtual-display.sh"
+. "$root/tools/wine-session.sh"
 create_wine_prefix "$demo/wineboot.log"
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    stop_virtual_display
-}
-trap cleanup EXIT
+trap end_wine_session EXIT
 [ -n "${DISPLAY:-}" ] || start_virtual_display
 # One server for the whole demo.
 wineserver -p
