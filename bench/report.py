@@ -126,6 +126,8 @@ def table(args):
     lines += [f"| {a} | {b} | {c} | {d} |" for a, b, c, d in rows]
     for (installer, mode), reason in sorted(problems.items()):
         lines.append(f"\n{installer} ({mode} runs) not measured: {reason}")
+    # Through qemu these two figures are the emulator's as much as the program's.
+    emulated = " (through qemu: no verdict, see below)" if getattr(args, "wine32", "") == "qemu" else ""
     goals = [
         ("code overhead under 32 KB, aiming for 24 KB",
          f"{ours_overhead:,} bytes: " + ("met" if ours_overhead < GOAL_OVERHEAD_BYTES else "missed")
@@ -136,10 +138,10 @@ def table(args):
           else "missed")),
         (f"installation run beyond the pacing floor under {GOAL_RUN_OVERHEAD_MS} ms",
          "not measured" if not ours_run_overhead else
-         ("met" if statistics.median(ours_run_overhead) < GOAL_RUN_OVERHEAD_MS else "missed")),
+         ("met" if statistics.median(ours_run_overhead) < GOAL_RUN_OVERHEAD_MS else "missed") + emulated),
         ("peak working set under 8 MB",
          "not measured" if not ours.get("peak_ws_kb") else
-         ("met" if statistics.median(ours["peak_ws_kb"]) < GOAL_PEAK_KB else "missed")),
+         ("met" if statistics.median(ours["peak_ws_kb"]) < GOAL_PEAK_KB else "missed") + emulated),
     ]
     return "\n".join(lines), goals
 
