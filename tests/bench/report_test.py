@@ -9,9 +9,9 @@ import sys
 import tempfile
 import unittest
 
-spec = importlib.util.spec_from_file_location("report", sys.argv.pop(1))
-report = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(report)
+loader = importlib.util.spec_from_file_location("report", sys.argv.pop(1))
+report = importlib.util.module_from_spec(loader)
+loader.loader.exec_module(report)
 
 RUNS = """run installer=NSIS mode=window round=0 start_idle_ms=9000.0 install_ms=9000.0 total_ms=0.0 peak_ws_kb=9000
 run installer=ours mode=window round=1 start_idle_ms=100.0 install_ms=400.0 total_ms=0.0 peak_ws_kb=3000
