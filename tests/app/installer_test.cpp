@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 #include "tools/driver/installer_driver.h"
 
@@ -164,16 +163,6 @@ std::string tree_of(const std::string& folder) {
     return listing;
 }
 
-// Makes `link` a Unix symbolic link to `target` with the host's ln, through Wine's start program.
-bool make_link(const std::string& target, const std::string& link) {
-    const std::string unix_target = test_support::unix_path(target);
-    const std::string unix_link = test_support::unix_path(link);
-    if (unix_target.empty() || unix_link.empty()) return false;
-    const auto result =
-        test_support::run_child("start.exe /wait /unix /bin/ln -s \"" + unix_target + "\" \"" + unix_link + "\"");
-    return result.finished && result.exit_code == 0;
-}
-
 class Installer : public testing::TestWithParam<Case> {
   protected:
     void SetUp() override {
@@ -238,7 +227,7 @@ class Installer : public testing::TestWithParam<Case> {
             make_folder(temp_ / "outside\\inner");
             ASSERT_TRUE(write_file(temp_ / "outside\\kept.pb", old_bytes));
             ASSERT_TRUE(write_file(temp_ / "outside\\inner\\kept.pb", old_bytes));
-            ASSERT_TRUE(make_link(temp_ / "outside", old));
+            ASSERT_TRUE(test_support::make_link(temp_ / "outside", old));
         } else {
             make_folder(old);
             for (const char* entry : old_tree) {

@@ -6,7 +6,6 @@
 
 #include "services/folders.h"
 #include "services/process.h"
-#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 using namespace services;
@@ -122,27 +121,6 @@ TEST(Folders, MissingFoldersAndEmptyPathsChangeNothing) {
     }());
 }
 
-// Runs a host program through Wine's start program, which runs Unix programs.
-bool run_host(const std::string& arguments) {
-    const auto result = test_support::run_child("start.exe /wait /unix " + arguments);
-    return result.finished && result.exit_code == 0;
-}
-
-// Makes `link` a Unix symbolic link to `target` with the host's ln.
-bool make_link(const std::string& target, const std::string& link) {
-    const std::string unix_target = test_support::unix_path(target);
-    const std::string unix_link = test_support::unix_path(link);
-    if (unix_target.empty() || unix_link.empty()) return false;
-    return run_host("/bin/ln -s \"" + unix_target + "\" \"" + unix_link + "\"");
-}
-
-// Removes a link made by make_link if it is still there: Wine's own calls resolve a
-// symbolic link before they remove, so they cannot remove it.
-void remove_link(const std::string& link) {
-    const std::string unix_link = test_support::unix_path(link);
-    if (!unix_link.empty()) run_host("/bin/rm -f \"" + unix_link + "\"");
-}
-
 bool is_linked_folder(const std::string& path) {
     WIN32_FIND_DATAA found;
     HANDLE finder = FindFirstFileA(path.c_str(), &found);
@@ -185,7 +163,7 @@ TEST(Folders, ALinkedFolderIsNeverEnteredAndItsTargetSurvives) {
     Tree tree(temp);
     LinkTarget target(temp);
     const std::string link = tree.at("sub\\link");
-    ASSERT_TRUE(make_link(target.path, link));
+    ASSERT_TRUE(test_support::make_link(target.path, link));
     ASSERT_TRUE(is_linked_folder(link)) << "the link does not list as a folder with the reparse-point attribute";
 
     const int result = delete_folder_tree(tree.root.c_str(), "*.*", delete_subfolders | delete_read_only);
@@ -194,17 +172,17 @@ TEST(Folders, ALinkedFolderIsNeverEnteredAndItsTargetSurvives) {
     EXPECT_EQ(link_gone ? "<gone> " : "sub ", tree.left());
     EXPECT_EQ(link_gone, result != 0) << "result " << result;
     EXPECT_EQ(intact_target, target.left());
-    remove_link(link);
+    test_support::remove_link(link);
 
     // Without the subfolder flag, a link is left alone like any folder.
     make_folder(temp / "second");
-    ASSERT_TRUE(make_link(target.path, temp / "second\\link"));
+    ASSERT_TRUE(test_support::make_link(target.path, temp / "second\\link"));
     write_file(temp / "second\\x.txt", "x");
     EXPECT_EQ(0, delete_folder_tree((temp / "second").c_str(), "*.*", delete_read_only));
     EXPECT_TRUE(is_linked_folder(temp / "second\\link"));
     EXPECT_FALSE(file_exists(temp / "second\\x.txt"));
     EXPECT_EQ(intact_target, target.left());
-    remove_link(temp / "second\\link");
+    test_support::remove_link(temp / "second\\link");
 }
 
 TEST(Folders, AGivenLinkedFolderIsTheLinkAloneWithEveryFlagCombination) {
@@ -219,13 +197,13 @@ TEST(Folders, AGivenLinkedFolderIsTheLinkAloneWithEveryFlagCombination) {
         TempFolder temp;
         LinkTarget target(temp);
         const std::string link = temp / "link";
-        ASSERT_TRUE(make_link(target.path, link));
+        ASSERT_TRUE(test_support::make_link(target.path, link));
         const int result = delete_folder_tree((link + c.separator).c_str(), "*.*", c.flags);
         // As inside a tree: Windows removes the link, Wine cannot; never the target's files.
         const bool link_gone = GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
         EXPECT_EQ(link_gone, result != 0) << "result " << result;
         EXPECT_EQ(intact_target, target.left());
-        remove_link(link);
+        test_support::remove_link(link);
     }
 }
 

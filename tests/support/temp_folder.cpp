@@ -2,7 +2,18 @@
 
 #include <windows.h>
 
+#include "tests/support/child_process.h"
+
 namespace test_support {
+namespace {
+
+// Runs a host program through Wine's start program, which runs Unix programs.
+bool run_host(const std::string& arguments) {
+    const auto result = run_child("start.exe /wait /unix " + arguments);
+    return result.finished && result.exit_code == 0;
+}
+
+}  // namespace
 
 TempFolder::TempFolder() {
     char base[MAX_PATH];
@@ -99,6 +110,18 @@ std::string unix_path(const std::string& windows_path) {
     std::string result = unix_name;
     HeapFree(GetProcessHeap(), 0, unix_name);
     return result;
+}
+
+bool make_link(const std::string& target, const std::string& link) {
+    const std::string unix_target = unix_path(target);
+    const std::string unix_link = unix_path(link);
+    if (unix_target.empty() || unix_link.empty()) return false;
+    return run_host("/bin/ln -s \"" + unix_target + "\" \"" + unix_link + "\"");
+}
+
+void remove_link(const std::string& link) {
+    const std::string unix_link = unix_path(link);
+    if (!unix_link.empty()) run_host("/bin/rm -f \"" + unix_link + "\"");
 }
 
 }  // namespace test_support

@@ -32,6 +32,12 @@ bool set_read_only(const std::string& path);
 // Removes a tree like TempFolder does; links are removed, not followed.
 void remove_tree(const std::string& path);
 
+// Makes `link` a Unix symbolic link to `target` with the host's ln; false when Wine cannot
+// run it. remove_link removes such a link if it is still there: Wine's own calls resolve a
+// symbolic link before they remove, so they cannot remove it.
+bool make_link(const std::string& target, const std::string& link);
+void remove_link(const std::string& link);
+
 // The Unix path of a Windows path under Wine (for fixtures made with host tools), or the
 // empty text when Wine cannot tell.
 std::string unix_path(const std::string& windows_path);
