@@ -4,6 +4,7 @@
 
 #include "bench/driver/process.h"
 #include "bench/driver/windows.h"
+#include "tools/driver/installer_driver.h"
 
 namespace bench {
 namespace {
@@ -52,7 +53,7 @@ struct Run {
         const int ready_control = installer.language_control ? installer.language_control : installer.install_control;
         const bool shown = wait_until(options.timeout_ms, [&] {
             if (has_ended(child)) return true;
-            main = find_process_window(child.id, installer.main_class);
+            main = driver::find_top_level(child.id, installer.main_class);
             buttons = main ? buttons_of(installer, main) : nullptr;
             return usable_control(buttons, ready_control) != nullptr;
         });
@@ -74,12 +75,12 @@ struct Run {
         if (!press(buttons, installer.install_control)) return "cannot press the install button";
         HWND box = nullptr;
         wait_until(options.timeout_ms, [&] {
-            box = find_process_window(child.id, "#32770", main);
+            box = driver::find_top_level(child.id, "#32770", main);
             return box || has_ended(child);
         });
         if (!box) return has_ended(child) ? ended_early(child, "during the installation") : "no completion message";
         figures->install_ms = now_ms() - start;
-        const std::string text = window_text(GetDlgItem(box, message_text_id));
+        const std::string text = driver::window_text(GetDlgItem(box, message_text_id));
         if (text.rfind(completion_text, 0) != 0) return "unexpected message: " + text;
         if (!PostMessageA(box, WM_COMMAND, IDOK, 0)) return "cannot answer the completion message";
         if (!wait_until(options.timeout_ms, [&] { return !IsWindow(box) || !IsWindowVisible(box); }))

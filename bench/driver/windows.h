@@ -2,14 +2,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 // Looking at another process's windows and pressing its controls from outside.
 namespace bench {
-
-// A visible top-level window of process `process_id` whose class is `class_name`, other
-// than `except`; null when there is none.
-HWND find_process_window(DWORD process_id, const char* class_name, HWND except = nullptr);
 
 // The child control `id` of `parent` when it is visible and enabled, else null.
 HWND usable_control(HWND parent, int id);
@@ -18,11 +12,6 @@ HWND usable_control(HWND parent, int id);
 // BN_CLICKED, posted so that the program's own message loop takes it. False when the
 // control is not there or the message could not be posted.
 bool press(HWND parent, int id);
-
-// The text of a window of another process; it comes as UTF-16 through a sent WM_GETTEXT
-// (an ANSI one is not carried across processes by every platform) and is given back in
-// the ANSI code page.
-std::string window_text(HWND window);
 
 // True when the thread of `window` answered a sent message within `timeout_ms`: it is in
 // its message loop.

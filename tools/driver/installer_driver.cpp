@@ -25,22 +25,19 @@ std::string class_of(HWND window) {
 struct TopLevelSearch {
     DWORD process;
     const char* class_name;
+    HWND except;
     HWND found;
 };
 
-BOOL CALLBACK find_top_level(HWND window, LPARAM data) {
+BOOL CALLBACK match_top_level(HWND window, LPARAM data) {
     auto& search = *reinterpret_cast<TopLevelSearch*>(data);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != search.process || !IsWindowVisible(window) || class_of(window) != search.class_name) return TRUE;
+    if (window == search.except || process != search.process || !IsWindowVisible(window) ||
+        class_of(window) != search.class_name)
+        return TRUE;
     search.found = window;
     return FALSE;
-}
-
-HWND visible_top_level(DWORD process, const char* class_name) {
-    TopLevelSearch search{process, class_name, nullptr};
-    EnumWindows(find_top_level, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 struct ControlSearch {
@@ -140,6 +137,12 @@ BoxIcon icon_of(HWND box) {
 
 }  // namespace
 
+HWND find_top_level(DWORD process, const char* class_name, HWND except) {
+    TopLevelSearch search{process, class_name, except, nullptr};
+    EnumWindows(match_top_level, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool start_installer(const std::string& exe, Installer& installer, const std::string& arguments, DWORD timeout_ms) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -152,7 +155,7 @@ bool start_installer(const std::string& exe, Installer& installer, const std::st
     installer.id = info.dwProcessId;
     const bool shown = wait_until(
         [&] {
-            installer.main = visible_top_level(installer.id, "WindowClass_2");
+            installer.main = find_top_level(installer.id, "WindowClass_2");
             return installer.main != nullptr || WaitForSingleObject(installer.process, 0) == WAIT_OBJECT_0;
         },
         timeout_ms);
@@ -213,7 +216,7 @@ std::vector<std::string> list_lines(HWND list) {
 
 bool wait_message_box(const Installer& installer, Box& box, DWORD timeout_ms) {
     box = Box{};
-    if (!wait_until([&] { return (box.window = visible_top_level(installer.id, "#32770")) != nullptr; }, timeout_ms))
+    if (!wait_until([&] { return (box.window = find_top_level(installer.id, "#32770")) != nullptr; }, timeout_ms))
         return false;
     box.title = window_text(box.window);
     box.text = window_text(GetDlgItem(box.window, box_text_id));

@@ -24,6 +24,10 @@ bool start_installer(const std::string& exe,
                      const std::string& arguments = "",
                      DWORD timeout_ms = 120000);
 
+// A visible top-level window of process `process` whose class is `class_name`, other than
+// `except`, or 0.
+HWND find_top_level(DWORD process, const char* class_name, HWND except = nullptr);
+
 // Waits for the installer to end (killing it at the deadline); false when it had to be
 // killed. The exit code is the process's.
 bool wait_exit(Installer& installer, DWORD timeout_ms, unsigned* exit_code);
