@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
-#include "bench/driver/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace bench {
 namespace {
+
+bool write_read_only(const std::string& path, const std::string& bytes) {
+    return test_support::write_file(path, bytes) && test_support::set_read_only(path);
+}
 
 constexpr char command_key[] = "Applications\\PureBasic.exe\\shell\\open\\command";
 constexpr char program_key[] = "Applications\\PureBasic.exe";
@@ -53,10 +57,10 @@ void unregister_host() {
 }
 
 bool prepare_host(const std::string& folder) {
-    remove_tree(folder);
-    if (!make_folder(folder)) return false;
+    test_support::remove_tree(folder);
+    test_support::make_folder(folder);
     for (const char* sub : host_folders)
-        if (!make_folder(folder + sub)) return false;
+        test_support::make_folder(folder + sub);
     for (const char* sibling : sibling_files)
         if (!write_read_only(folder + sibling, "an older sibling library")) return false;
     for (const Installed& file : installed_files)
@@ -66,22 +70,22 @@ bool prepare_host(const std::string& folder) {
 
 std::string check_installed(const std::string& folder, const std::string& payload_folder) {
     for (const Installed& file : installed_files) {
-        std::string expected;
-        if (!read_file(payload_folder + file.payload, &expected)) return std::string("cannot read ") + file.payload;
-        std::string written;
-        if (!read_file(folder + file.destination, &written)) return std::string(file.destination) + " is missing";
+        if (!test_support::file_exists(payload_folder + file.payload))
+            return std::string("cannot read ") + file.payload;
+        if (!test_support::file_exists(folder + file.destination)) return std::string(file.destination) + " is missing";
+        const std::string expected = test_support::read_file(payload_folder + file.payload);
+        const std::string written = test_support::read_file(folder + file.destination);
         if (written != expected)
             return std::string(file.destination) + ": expected the " + std::to_string(expected.size()) + " bytes of " +
                    file.payload + ", got " + std::to_string(written.size()) + " other bytes";
     }
     for (const char* sibling : sibling_files)
-        if (GetFileAttributesA((folder + sibling).c_str()) != INVALID_FILE_ATTRIBUTES)
-            return std::string(sibling) + " is still there";
+        if (test_support::file_exists(folder + sibling)) return std::string(sibling) + " is still there";
     return "";
 }
 
 void remove_host(const std::string& folder) {
-    remove_tree(folder);
+    test_support::remove_tree(folder);
 }
 
 }  // namespace bench
