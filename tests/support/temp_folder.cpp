@@ -7,10 +7,55 @@
 namespace test_support {
 namespace {
 
-// Runs a host program through Wine's start program, which runs Unix programs.
+// Runs a host program through Wine's start program, which runs Unix programs. It does not
+// wait for them, whatever /wait says: callers wait for the program's effect instead.
 bool run_host(const std::string& arguments) {
     const auto result = run_child("start.exe /wait /unix " + arguments);
     return result.finished && result.exit_code == 0;
+}
+
+// Polls until `exists` is what `path` shows, for at most 30 s.
+bool wait_for_path(const std::string& path, bool exists) {
+    for (int waited = 0; waited < 30000; waited += 10) {
+        if ((GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == exists) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+std::wstring wide(const std::string& text) {
+    std::wstring result(text.size() + 1, L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), static_cast<int>(result.size()));
+    result.resize(length > 0 ? length - 1 : 0);
+    return result;
+}
+
+// Listing and removing by the exact names: names that the ANSI calls would map to look-alike
+// characters ("\\", "/", ".") could lead the removal out of the folder.
+void remove_wide_tree(const std::wstring& path) {
+    std::wstring folder = path;
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = folder + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveDirectoryW(full.c_str()) || DeleteFileW(full.c_str());
+                continue;
+            }
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_wide_tree(full);
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
@@ -73,27 +118,7 @@ bool set_read_only(const std::string& path) {
 }
 
 void remove_tree(const std::string& path) {
-    std::string folder = path;
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string full = folder + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                RemoveDirectoryA(full.c_str()) || DeleteFileA(full.c_str());
-            else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(folder.c_str());
+    remove_wide_tree(wide(path));
 }
 
 std::string unix_path(const std::string& windows_path) {
@@ -116,12 +141,12 @@ bool make_link(const std::string& target, const std::string& link) {
     const std::string unix_target = unix_path(target);
     const std::string unix_link = unix_path(link);
     if (unix_target.empty() || unix_link.empty()) return false;
-    return run_host("/bin/ln -s \"" + unix_target + "\" \"" + unix_link + "\"");
+    return run_host("/bin/ln -s \"" + unix_target + "\" \"" + unix_link + "\"") && wait_for_path(link, true);
 }
 
 void remove_link(const std::string& link) {
     const std::string unix_link = unix_path(link);
-    if (!unix_link.empty()) run_host("/bin/rm -f \"" + unix_link + "\"");
+    if (!unix_link.empty() && run_host("/bin/rm -f \"" + unix_link + "\"")) wait_for_path(link, false);
 }
 
 }  // namespace test_support

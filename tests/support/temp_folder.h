@@ -29,12 +29,15 @@ bool file_exists(const std::string& path);
 bool folder_exists(const std::string& path);
 void make_folder(const std::string& path);
 bool set_read_only(const std::string& path);
-// Removes a tree like TempFolder does; links are removed, not followed.
+// Removes a tree like TempFolder does; links are removed, not followed, and names are taken
+// exactly as the folder holds them (wide-character calls).
 void remove_tree(const std::string& path);
 
-// Makes `link` a Unix symbolic link to `target` with the host's ln; false when Wine cannot
-// run it. remove_link removes such a link if it is still there: Wine's own calls resolve a
-// symbolic link before they remove, so they cannot remove it.
+// Makes `link` a Unix symbolic link to `target` (which must exist) with the host's ln, and
+// returns once the link is there; false when Wine cannot run ln or the link never shows.
+// remove_link removes such a link if it is still there, and returns once it is gone: Wine's
+// own calls resolve a symbolic link before they remove, so they cannot remove it (and
+// through a link to a file they remove, or change, the target).
 bool make_link(const std::string& target, const std::string& link);
 void remove_link(const std::string& link);
 
