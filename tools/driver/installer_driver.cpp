@@ -143,12 +143,16 @@ HWND find_top_level(DWORD process, const char* class_name, HWND except) {
     return search.found;
 }
 
-bool start_installer(const std::string& exe, Installer& installer, const std::string& arguments, DWORD timeout_ms) {
+bool start_installer(const std::string& exe,
+                     Installer& installer,
+                     const std::string& arguments,
+                     DWORD timeout_ms,
+                     const char* folder) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::string line = "\"" + exe + "\"" + arguments;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info))
         return false;
     CloseHandle(info.hThread);
     installer.process = info.hProcess;

@@ -18,11 +18,12 @@ struct Installer {
 
 // Starts the program at `exe` with `arguments` and waits until its main window is shown
 // and the program waits for input. False (with the process ended) when it did not come in
-// time.
+// time. It starts in the current folder `folder`, or in this process's when null.
 bool start_installer(const std::string& exe,
                      Installer& installer,
                      const std::string& arguments = "",
-                     DWORD timeout_ms = 120000);
+                     DWORD timeout_ms = 120000,
+                     const char* folder = nullptr);
 
 // A visible top-level window of process `process` whose class is `class_name`, other than
 // `except`, or 0.
