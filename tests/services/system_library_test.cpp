@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+
+// A probe program copied beside a planted "uxtheme.dll" loads the library in each of the
+// ways the program may: only a load by name with the search as it is may take the planted
+// copy.
+namespace {
+
+// Native first for this library in the probe's settings: Wine then looks for it as Windows
+// does, in the program's folder before the system folder (its builtin libraries come first
+// otherwise).
+const char probe_settings[] = "Software\\Wine\\AppDefaults\\library_probe.exe";
+
+std::string lower(std::string text) {
+    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+class SystemLibrary : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileA(LIBRARY_PROBE, probe_.c_str(), FALSE)) << LIBRARY_PROBE;
+        ASSERT_TRUE(CopyFileA(PLANTED_DIR "uxtheme.dll", (folder_ / "uxtheme.dll").c_str(), FALSE));
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(probe_settings) + "\\DllOverrides").c_str(), 0,
+                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        const char native_first[] = "native,builtin";
+        const LONG status =
+            RegSetValueExA(key, "uxtheme", 0, REG_SZ, reinterpret_cast<const BYTE*>(native_first), sizeof native_first);
+        RegCloseKey(key);
+        ASSERT_EQ(ERROR_SUCCESS, status);
+    }
+
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, probe_settings); }
+
+    // Where the probe's load in `mode` took the library from, in lower case.
+    std::string loaded_from(const char* mode) {
+        const auto result = test_support::run_child("\"" + probe_ + "\" " + mode + " uxtheme.dll");
+        EXPECT_TRUE(result.finished && result.exit_code == 0) << mode;
+        return lower(result.output);
+    }
+
+    test_support::TempFolder folder_;
+    const std::string probe_ = folder_ / "library_probe.exe";
+};
+
+TEST_F(SystemLibrary, OnlyTheSystemFoldersCopyIsLoaded) {
+    char system[MAX_PATH] = {};
+    ASSERT_NE(0u, GetSystemDirectoryA(system, MAX_PATH));
+    const std::string system_copy = lower(std::string(system) + "\\uxtheme.dll");
+    const struct {
+        const char* mode;
+        std::string expected;
+    } cases[] = {
+        // The planted copy is there to be found: what the other ways must not do.
+        {"bare", lower(folder_ / "uxtheme.dll")},
+        {"restricted", system_copy},
+        {"system", system_copy},
+        {"full_path", system_copy},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, loaded_from(c.mode)) << c.mode;
+}
+
+}  // namespace
