@@ -4,6 +4,7 @@
 
 #include "services/heap.h"
 #include "services/process.h"
+#include "services/system_library.h"
 
 namespace toolkit {
 namespace {
@@ -13,12 +14,15 @@ struct ControlEntry {
     const ControlKind* kind;
 };
 
+using SetWindowThemeProc = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+
 struct ControlState {
     int capacity;
     ControlEntry* entries;
     HWND parent;
     HFONT stock_font;
     HFONT new_control_font;
+    SetWindowThemeProc set_window_theme;  // null without the theme library
 };
 
 ControlState g_controls;
@@ -80,21 +84,26 @@ HWND store_individual(const ControlKind& kind, HWND control, int number) {
     return control;
 }
 
-void switch_visual_style_off(HWND control) {
-    // Optional: loaded by name so that the program runs where the library is missing.
-    HMODULE theme = LoadLibraryA("UxTheme.dll");
-    if (!theme) return;
-    using SetWindowThemeProc = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    auto set_window_theme =
-        reinterpret_cast<SetWindowThemeProc>(reinterpret_cast<void (*)()>(GetProcAddress(theme, "SetWindowTheme")));
-    if (set_window_theme) set_window_theme(control, L"", L"");
-    FreeLibrary(theme);
+// Both libraries come from the system folder and stay loaded for the life of the process.
+// The progress bar class lives in the common controls. The theme library is loaded first:
+// the common controls may load it themselves, by bare name, when they first draw a
+// control, and the loader then gives them the copy already loaded instead of searching
+// the program's folder for one. Without either library the program goes on: without the
+// common controls no progress bar can be made, without the theme library a bar keeps its
+// visual style.
+void load_control_libraries() {
+    g_controls.set_window_theme =
+        services::library_procedure<SetWindowThemeProc>(services::load_system_library("uxtheme.dll"), "SetWindowTheme");
+    using InitCommonControlsProc = void(WINAPI*)();
+    auto init_common_controls = services::library_procedure<InitCommonControlsProc>(
+        services::load_system_library("comctl32.dll"), "InitCommonControls");
+    if (init_common_controls) init_common_controls();
 }
 
 void apply_progress_colour(int number, DWORD colour) {
     HWND control = entry_of(number).handle;
     if (!control) return;
-    switch_visual_style_off(control);
+    if (g_controls.set_window_theme) g_controls.set_window_theme(control, L"", L"");
     const LPARAM low = static_cast<LPARAM>(colour & 0x00FFFFFF);
     if (colour == default_background)
         SendMessageA(control, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT));
@@ -115,7 +124,7 @@ void init_controls() {
         services::heap_alloc(services::table_bytes(control_registry_start_capacity, sizeof(ControlEntry))));
     g_controls.stock_font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
     g_controls.new_control_font = g_controls.stock_font;
-    InitCommonControls();
+    load_control_libraries();
 }
 
 HWND begin_controls(HWND window) {

@@ -1,9 +1,10 @@
 #!/bin/sh
 # check_executable.sh EXE OBJDUMP MAP
-# The installer is a 32-bit GUI program that needs nothing but the system's own DLLs. It
-# starts at its own entry point, without the C runtime's start-up: its link map (MAP) must
-# show no static constructor or destructor, which nothing would run, and the file no
-# thread-local data.
+# The installer is a 32-bit GUI program that imports only system DLLs that the system
+# always takes from its own folder, never from the program's (often a downloads folder):
+# any other library it loads at run time, from the system folder. It starts at its own
+# entry point, without the C runtime's start-up: its link map (MAP) must show no static
+# constructor or destructor, which nothing would run, and the file no thread-local data.
 exe=$1
 objdump=$2
 map=$3
@@ -12,9 +13,8 @@ case "$kind" in
     "PE32 executable (GUI) Intel 80386"*) ;;
     *) echo "expected a PE32 GUI executable for Intel 80386, file says: $kind"; exit 1 ;;
 esac
-# DLL names are compared without letter case, as the system loads them (the import
-# library of COMCTL32 names it "COMCTL32.DLL").
-allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll advapi32.dll msvcrt.dll "
+# DLL names are compared without letter case, as the system loads them.
+allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll "
 status=0
 for dll in $("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]'); do
     case "$allowed" in
