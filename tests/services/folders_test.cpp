@@ -207,6 +207,114 @@ TEST(Folders, AGivenLinkedFolderIsTheLinkAloneWithEveryFlagCombination) {
     }
 }
 
+// Names made and checked with the wide-character calls, so that the test itself takes
+// them exactly.
+std::wstring wide(const std::string& text) {
+    wchar_t buffer[MAX_PATH];
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer, MAX_PATH);
+    return std::wstring(buffer, length > 0 ? length - 1 : 0);
+}
+
+bool make_wide_file(const std::wstring& path, const char* bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(file, bytes, lstrlenA(bytes), &written, nullptr);
+    CloseHandle(file);
+    return true;
+}
+
+bool wide_exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A read-only file in a folder beside the tree, for names inside the tree to reach.
+std::string victim_state(const std::string& victim) {
+    const DWORD attributes = GetFileAttributesA((victim + "\\keep.txt").c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return folder_exists(victim) ? "keep.txt gone" : "victim gone";
+    return "keep.txt=" + test_support::read_file(victim + "\\keep.txt") +
+           (attributes & FILE_ATTRIBUTE_READONLY ? " read-only" : "");
+}
+
+TEST(Folders, LookAlikeNamesNeverLeadOutOfTheTree) {
+    // Each name, read through the ANSI code page, would become ..\..\..\victim (or a file
+    // in it): from the tree's folder, three levels below the temporary folder, that is
+    // the victim folder beside the tree.
+    struct Case {
+        const char* label;
+        const wchar_t* name;
+        bool folder;
+    };
+    const Case cases[] = {
+        {"folder, fullwidth reverse solidi", L"..\xFF3C..\xFF3C..\xFF3Cvictim", true},
+        {"folder, fullwidth solidi", L"..\xFF0F..\xFF0F..\xFF0Fvictim", true},
+        {"folder, fullwidth full stops", L"\xFF0E\xFF0E\xFF3C\xFF0E\xFF0E\xFF3C\xFF0E\xFF0E\xFF3Cvictim", true},
+        {"file, fullwidth reverse solidi", L"..\xFF3C..\xFF3C..\xFF3Cvictim\xFF3Ckeep.txt", false},
+        {"file, fullwidth full stops and solidi",
+         L"\xFF0E\xFF0E\xFF0F\xFF0E\xFF0E\xFF0F\xFF0E\xFF0E\xFF0Fvictim\xFF0Fkeep.txt", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempFolder temp;
+        const std::string victim = temp / "victim";
+        make_folder(victim);
+        ASSERT_TRUE(write_file(victim + "\\keep.txt", "kept"));
+        set_read_only(victim + "\\keep.txt");
+        const std::string root = temp / "x\\y\\Lumora";
+        make_folder(temp / "x");
+        make_folder(temp / "x\\y");
+        make_folder(root);
+        write_file(root + "\\a.pb", "a");
+        const std::wstring entry = wide(root) + L"\\" + c.name;
+        ASSERT_TRUE(c.folder ? CreateDirectoryW(entry.c_str(), nullptr) != 0 : make_wide_file(entry, "inside"));
+
+        EXPECT_NE(0, delete_folder_tree((root + "\\").c_str(), "*.*", delete_subfolders | delete_read_only));
+        EXPECT_FALSE(wide_exists(entry));
+        EXPECT_FALSE(folder_exists(root));
+        EXPECT_EQ("keep.txt=kept read-only", victim_state(victim));
+    }
+}
+
+TEST(Folders, NamesOutsideTheCodePageAreDeletedWhole) {
+    TempFolder temp;
+    const std::wstring root = wide(temp / "root");
+    // Cyrillic and Greek: none of these names has an ANSI form.
+    const std::wstring cyrillic = root + L"\\\x041F\x0440\x0438\x043C\x0435\x0440\x044B";
+    const std::wstring greek = cyrillic + L"\\\x0395\x03BB\x03BB\x03B7\x03BD\x03B9\x03BA\x03AC";
+    for (const std::wstring& folder : {root, cyrillic, greek})
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring files[] = {root + L"\\\x0444\x0430\x0439\x043B.pb", cyrillic + L"\\\x03B1\x03C1\x03C7.txt",
+                                  greek + L"\\\x0436.pb", greek + L"\\plain.pb"};
+    for (const std::wstring& file : files)
+        ASSERT_TRUE(make_wide_file(file, "x"));
+    SetFileAttributesW(files[1].c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(greek.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_NE(0, delete_folder_tree((temp / "root").c_str(), "*.*", delete_subfolders | delete_read_only));
+    EXPECT_FALSE(wide_exists(root));
+}
+
+TEST(Folders, FileLinksAndHardLinksInATreeLeaveWhatTheyShare) {
+    TempFolder temp;
+    Tree tree(temp);
+    LinkTarget target(temp);
+    // A symbolic link to the outside read-only file (under Wine it shows as that file), a
+    // hard link to the same file, and a hard link to the outside plain file.
+    const std::string link = tree.at("sub\\link.txt");
+    ASSERT_TRUE(test_support::make_link(target.path + "\\precious.txt", link));
+    ASSERT_TRUE(CreateHardLinkA(tree.at("hard.txt").c_str(), (target.path + "\\precious.txt").c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkA(tree.at("sub\\plain.txt").c_str(), (target.path + "\\plain.txt").c_str(), nullptr));
+
+    // The read-only hard link keeps its name (its attributes are the outside file's too),
+    // so the tree's folder stays; the other hard link's name goes.
+    EXPECT_EQ(0, delete_folder_tree(tree.root.c_str(), "*.*", delete_subfolders | delete_read_only));
+    EXPECT_EQ(intact_target, target.left());
+    EXPECT_TRUE(file_exists(tree.at("hard.txt")));
+    EXPECT_FALSE(file_exists(tree.at("sub\\plain.txt")));
+    EXPECT_FALSE(file_exists(tree.at("a.txt")));
+    test_support::remove_link(link);
+}
+
 TEST(Folders, OverLongPathsAreRefusedAndSkipped) {
     TempFolder temp;
     // Nested folders until a file's full path can pass 254 characters at the last level
