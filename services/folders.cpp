@@ -191,6 +191,46 @@ int delete_folder_tree(const char* path, const char* pattern, int flags) {
     return delete_level(folder, folder_length, wide_pattern, flags, expected_length);
 }
 
+int path_kind(const char* base, const char* relative) {
+    enter_installer_folder();
+    wchar_t path[check_text_size + 1];
+    wchar_t names[check_text_size + 1];
+    int path_length = widen(base, path, check_text_size);
+    const int names_length = widen(relative, names, check_text_size);
+    if (path_length < 0 || names_length < 0) return path_linked;
+    if (path_length == 0) path_length = lstrlenW(lstrcpyW(path, L"."));
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return kind_of_absent();
+    // The base may be a link itself: what lies below it counts, from where it leads.
+    int expected_length = final_path(path, g_expected, nullptr);
+    if (expected_length == 0) return path_linked;
+    int kind = path_plain;
+    // One name after the other, so that a link on the way shows even when the rest is missing.
+    for (int start = 0; start < names_length && kind != path_missing;) {
+        int end = start;
+        while (end < names_length && names[end] != '\\')
+            ++end;
+        if (end > start) {
+            expected_length = append_name(g_expected, expected_length, names + start, end - start);
+            path_length = append_name(path, path_length, names + start, end - start);
+            if (expected_length == 0 || path_length == 0) return path_linked;
+            kind = kind_against(path, expected_length);
+            if (kind == path_linked) return path_linked;
+        }
+        start = end + 1;
+    }
+    return kind;
+}
+
+int delete_link(const char* path) {
+    wchar_t link[check_text_size + 1];
+    if (widen(path, link, check_text_size) <= 0) return 0;
+    // Only a link that the platform shows as one is removed as one: the link, not its target.
+    const DWORD attributes = GetFileAttributesW(link);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(link) ? 1 : 0;
+    return DeleteFileW(link) ? 1 : 0;
+}
+
 int delete_folder(const char* path, const char* pattern) {
     return delete_folder_tree(path, pattern, 0);
 }

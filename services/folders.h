@@ -1,8 +1,8 @@
 #pragma once
 
-// Folder operations and the path probe. Relative paths of delete_folder_tree and
-// probe_path resolve against the installer folder; create_folder and delete_file use the
-// current directory as it is.
+// Folder operations, the path probe and the link checks. Relative paths of
+// delete_folder_tree, probe_path and path_kind resolve against the installer folder;
+// create_folder, delete_file and delete_link use the current directory as it is.
 namespace services {
 
 // Fixed path sizes: the folder-tree deletion's search text (folder, separator and
@@ -22,7 +22,8 @@ constexpr int delete_read_only = 2;
 constexpr int probe_folder = -2;
 constexpr int probe_missing = -1;
 
-// What lies at a path, judged by where the platform finds it with every link followed.
+// What path_kind finds at a path, judged by where the platform finds it with every link
+// followed.
 constexpr int path_missing = 0;  // nothing there, and the folders on the way are what they seem
 constexpr int path_plain = 1;    // a folder, or a file with no other name, at its own place
 constexpr int path_shared = 2;   // a file at its own place that has other names too (hard links)
@@ -50,6 +51,18 @@ int delete_file(const char* path);
 int delete_folder_tree(const char* path, const char* pattern, int flags);
 // delete_folder_tree without flags.
 int delete_folder(const char* path, const char* pattern);
+
+// What base + relative is (path_missing, path_plain, path_shared or path_linked). Only what
+// lies below base counts: base itself may be reached through a link. Each name of
+// relative must be found at its own place under base's final place, letter case aside;
+// empty names (doubled separators) are skipped. A path longer than check_text_size, or one
+// that resolves to a longer path, counts as linked.
+int path_kind(const char* base, const char* relative);
+
+// Deletes the link that `path` names, never what it points to: a file or folder link that
+// the platform shows as a link (a reparse point). Non-zero when it was removed; anything
+// else stays.
+int delete_link(const char* path);
 
 // The size (low 32 bits) of the file that `path` names, probe_folder for a folder or an
 // existing drive root ("C:" or "C:\"), probe_missing for nothing, an empty or absent

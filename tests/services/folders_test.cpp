@@ -315,6 +315,57 @@ TEST(Folders, FileLinksAndHardLinksInATreeLeaveWhatTheyShare) {
     test_support::remove_link(link);
 }
 
+// The host folder of the link checks: real files and folders, links to the outside
+// target, and a second way to it through a linked folder.
+TEST(Folders, PathKindTellsWhatLiesBelowTheBase) {
+    TempFolder temp;
+    LinkTarget target(temp);
+    const std::string host = temp / "host\\";
+    make_folder(host);
+    make_folder(host + "Help");
+    write_file(host + "Help\\f.chm", "f");
+    ASSERT_TRUE(CreateHardLinkA((host + "hard.txt").c_str(), (target.path + "\\plain.txt").c_str(), nullptr));
+    ASSERT_TRUE(test_support::make_link(target.path + "\\precious.txt", host + "file_link"));
+    ASSERT_TRUE(test_support::make_link(target.path, host + "folder_link"));
+    ASSERT_TRUE(test_support::make_link(temp / "host", temp / "host_link"));
+
+    struct Case {
+        std::string base;
+        const char* relative;
+        int kind;
+    };
+    const Case cases[] = {
+        {host, "", path_plain},
+        {host, "Help\\", path_plain},
+        {host, "Help\\f.chm", path_plain},
+        {host, "\\HELP\\\\F.CHM", path_plain},
+        {host, "Help\\none.chm", path_missing},
+        {host, "none\\none.chm", path_missing},
+        {host, "hard.txt", path_shared},
+        {host, "file_link", path_linked},
+        {host, "folder_link", path_linked},
+        {host, "folder_link\\plain.txt", path_linked},
+        {host, "folder_link\\none.txt", path_linked},
+        {host, "Help\\..\\Help\\f.chm", path_linked},
+        {temp / "host_link\\", "Help\\f.chm", path_plain},
+        {temp / "host_link\\", "folder_link\\none.txt", path_linked},
+        {temp / "none\\", "Help\\f.chm", path_missing},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.kind, path_kind(c.base.c_str(), c.relative)) << c.base << " + " << c.relative;
+
+    // A link goes itself where the platform can; what it points to never does.
+    EXPECT_EQ(0, delete_link((host + "Help\\f.chm").c_str()));
+    EXPECT_TRUE(file_exists(host + "Help\\f.chm"));
+    for (const char* link : {"file_link", "folder_link"}) {
+        const int removed = delete_link((host + link).c_str());
+        EXPECT_EQ(removed != 0, GetFileAttributesA((host + link).c_str()) == INVALID_FILE_ATTRIBUTES) << link;
+        EXPECT_EQ(intact_target, target.left()) << link;
+    }
+    for (const char* link : {"host_link", "host\\file_link", "host\\folder_link"})
+        test_support::remove_link(temp / link);
+}
+
 TEST(Folders, OverLongPathsAreRefusedAndSkipped) {
     TempFolder temp;
     // Nested folders until a file's full path can pass 254 characters at the last level
