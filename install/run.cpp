@@ -184,7 +184,7 @@ void remove_file(const char* path) {
 }
 
 bool write_blob(const char* path, const Blob& blob) {
-    if (!services::create_file(payload_file_number, path)) return false;
+    if (!services::create_new_file(payload_file_number, path)) return false;
     bool written = true;
     for (int i = 0; written && i < blob.length; ++i)
         written = services::write_byte(services::peek_byte(blob.start + i)) != 0;

@@ -29,7 +29,8 @@ void remove_file(const char* path);
 
 // Writes the blob's bytes to a new file at `path`, one platform write per byte. True
 // only when every byte was written; a file that could not be written whole is closed
-// and deleted.
+// and deleted. Nothing may be at the path: not even a link to a missing file, which
+// would be created where the link points.
 bool write_blob(const char* path, const Blob& blob);
 
 // Disables the install and cancel controls, installs, asks about the old example folder

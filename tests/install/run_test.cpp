@@ -7,8 +7,36 @@
 
 #include "install/payload.h"
 #include "install/run.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using test_support::file_exists;
+using test_support::read_file;
+using test_support::TempFolder;
+using test_support::write_file;
+
+// A written file is always new: anything at its path, even a link to a file that is
+// missing (which Wine does not show), keeps the blob out.
+TEST(WriteBlob, NothingIsWrittenOverWhatIsThere) {
+    TempFolder temp;
+    const std::string target = temp / "target.res";
+    const std::string link = temp / "link.res";
+    write_file(target, "target");
+    ASSERT_TRUE(test_support::make_link(target, link));
+    ASSERT_TRUE(DeleteFileA(target.c_str()));
+    EXPECT_FALSE(install::write_blob(link.c_str(), install::resident_file));
+    EXPECT_FALSE(file_exists(target)) << "written through the link";
+    // Shown again, so that the link can be seen to go.
+    write_file(target, "target");
+    test_support::remove_link(link);
+
+    EXPECT_FALSE(install::write_blob(target.c_str(), install::resident_file));
+    EXPECT_EQ("target", read_file(target));
+    const std::string fresh = temp / "fresh.res";
+    EXPECT_TRUE(install::write_blob(fresh.c_str(), install::resident_file));
+    EXPECT_EQ(130u, read_file(fresh).size());
+}
 
 // A file whose writes start failing part of the way: a pipe whose reader takes the
 // first bytes and goes away.
