@@ -13,8 +13,71 @@ namespace {
 
 using test_support::file_exists;
 using test_support::read_file;
+using test_support::set_read_only;
 using test_support::TempFolder;
 using test_support::write_file;
+
+// Files outside the folder the run works in: a read-only one and a plain one.
+struct Outside {
+    explicit Outside(const TempFolder& temp) : folder(temp / "outside\\") {
+        test_support::make_folder(folder);
+        write_file(folder + "ro.txt", "outside");
+        set_read_only(folder + "ro.txt");
+        write_file(folder + "plain.txt", "plain");
+    }
+    // Their bytes and read-only attributes, as one text.
+    std::string state() const {
+        std::string text;
+        for (const char* name : {"ro.txt", "plain.txt"}) {
+            const DWORD attributes = GetFileAttributesA((folder + name).c_str());
+            text +=
+                std::string(name) + "=" + read_file(folder + name) +
+                (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? " read-only " : " ");
+        }
+        return text;
+    }
+    std::string folder;
+};
+
+TEST(RemoveFile, AnEarlierCopyGoesButNothingItSharesWithOtherNames) {
+    enum class At { read_only_copy, file_link, read_only_hard_link, hard_link, nothing };
+    struct Case {
+        const char* label;
+        At at;
+        bool name_stays;
+    };
+    const Case cases[] = {
+        {"a read-only earlier copy", At::read_only_copy, false},
+        // Removed where the platform can remove the link itself; under Wine it stays.
+        {"a symbolic link to the read-only file outside", At::file_link, false},
+        // Its read-only attribute is also the outside file's: it stays, so the name does.
+        {"a hard link to the read-only file outside", At::read_only_hard_link, true},
+        {"a hard link to the plain file outside", At::hard_link, false},
+        {"nothing", At::nothing, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempFolder temp;
+        const Outside outside(temp);
+        const std::string before = outside.state();
+        const std::string path = temp / "Orvelle.res";
+        if (c.at == At::read_only_copy) {
+            write_file(path, "earlier");
+            set_read_only(path);
+        } else if (c.at == At::file_link) {
+            ASSERT_TRUE(test_support::make_link(outside.folder + "ro.txt", path));
+        } else if (c.at != At::nothing) {
+            const std::string target = outside.folder + (c.at == At::hard_link ? "plain.txt" : "ro.txt");
+            ASSERT_TRUE(CreateHardLinkA(path.c_str(), target.c_str(), nullptr));
+        }
+        install::remove_file(path.c_str());
+        EXPECT_EQ(before, outside.state());
+        if (c.at == At::file_link)
+            test_support::remove_link(path);
+        else
+            EXPECT_EQ(c.name_stays, file_exists(path));
+    }
+}
 
 // A written file is always new: anything at its path, even a link to a file that is
 // missing (which Wine does not show), keeps the blob out.
