@@ -73,10 +73,36 @@ void report_file(bool written, const char* shown) {
     add_line(Text{chosen(app::file_not_written), shown});
 }
 
-// The earlier copy goes first; a written file is one step more on the progress bar.
-bool install_file(const char* path, const Blob& blob) {
-    remove_file(path);
-    const bool written = write_blob(path, blob);
+// Whether host + relative stays inside the host folder: nothing on the way is a link or a
+// reparse point, and a file there has no other name. The host folder itself may be
+// reached through a link: the registry names it, and a folder that others can write to
+// may hold anything below it.
+bool is_inside(const char* host, const char* relative) {
+    const int kind = services::path_kind(host, relative);
+    return kind == services::path_missing || kind == services::path_plain;
+}
+
+// Removes host + relative, unless a folder on the way leads out of the host folder.
+void remove_below(const char* host, const char* relative) {
+    char* folder = services::path_part(relative, services::write_position());
+    services::skip_terminator();
+    const bool inside = is_inside(host, folder);
+    services::set_write_position(folder);
+    if (inside) remove_file(Text{host, relative});
+}
+
+// Creates host + relative when nothing is there, and no link on the way would put it
+// elsewhere.
+void create_below(const char* host, const char* relative) {
+    if (services::path_kind(host, relative) == services::path_missing) services::create_folder(Text{host, relative});
+}
+
+// The earlier copy goes first; a written file is one step more on the progress bar. What
+// still leads elsewhere after the removal (a link the platform cannot remove, a file with
+// other names) is not written.
+bool install_file(const char* host, const char* relative, const Blob& blob) {
+    remove_below(host, relative);
+    const bool written = is_inside(host, relative) && write_blob(Text{host, relative}, blob);
     if (written) progress_step();
     return written;
 }
@@ -88,13 +114,13 @@ constexpr const char* host_folders[] = {
 
 void create_folders(const char* host) {
     for (const char* folder : host_folders)
-        services::create_folder(Text{host, folder});
+        create_below(host, folder);
 }
 
 bool install_help(const char* host) {
     const Blob& help = app::language() == app::language_french ? french_help : english_help;
-    remove_file(Text{host, "\\Help\\Lumora.chm"});
-    const bool written = install_file(Text{host, help_path}, help);
+    remove_below(host, "\\Help\\Lumora.chm");
+    const bool written = install_file(host, help_path, help);
     if (written) scroll_list();
     add_line(Text{host, app::host_line_ending});
     report_file(written, help_shown);
@@ -104,8 +130,8 @@ bool install_help(const char* host) {
 
 // The library and the resident file: the sibling's file goes, then the earlier own one.
 bool install_host_file(const char* host, const char* sibling, const char* relative, const Blob& blob) {
-    remove_file(Text{host, sibling});
-    const bool written = install_file(Text{host, relative}, blob);
+    remove_below(host, sibling);
+    const bool written = install_file(host, relative, blob);
     report_file(written, relative);
     scroll_list();
     return written;
@@ -123,12 +149,13 @@ bool install_examples(const char* host) {
     const unsigned char* cursor = example_sources.start;
     for (int row = 0; row < example_table_rows(); ++row) {
         const ExampleRow& example = *example_row(row);
-        const Text path{host, examples_folder, example.name};
-        remove_file(path);
-        char* folder = services::path_part(path, services::write_position());
-        services::create_folder(folder);
+        const Text relative{examples_folder, example.name};
+        remove_below(host, relative);
+        char* folder = services::path_part(relative, services::write_position());
+        services::skip_terminator();
+        create_below(host, folder);
         services::set_write_position(folder);
-        const bool written = install_file(path, Blob{cursor, example.size});
+        const bool written = install_file(host, relative, Blob{cursor, example.size});
         report_file(written, example.name);
         scroll_list();
         written_all = written_all && written;
@@ -139,6 +166,8 @@ bool install_examples(const char* host) {
 
 // The superseded library's example folder goes only when the user says so.
 void offer_old_examples_deletion(const char* host) {
+    // Through a linked Examples\ folder, the folder asked about would lie elsewhere.
+    if (!is_inside(host, "Examples\\")) return;
     const Text folder{host, old_examples_folder};
     if (services::probe_path(folder) != services::probe_folder) return;
     const Text question{chosen(app::question_before), folder, chosen(app::question_after)};
@@ -179,12 +208,22 @@ void scroll_list() {
 }
 
 void remove_file(const char* path) {
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    services::delete_file(path);
+    char* folder = services::path_part(path, services::write_position());
+    services::skip_terminator();
+    const int kind = services::path_kind(folder, path + services::string_length(folder));
+    services::set_write_position(folder);
+    if (kind == services::path_linked) {
+        // Clearing the attributes or deleting through a link would reach its target.
+        services::delete_link(path);
+        return;
+    }
+    // A file's attributes belong to all its names, so with other names they stay.
+    if (kind == services::path_plain) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (kind != services::path_missing) services::delete_file(path);
 }
 
 bool write_blob(const char* path, const Blob& blob) {
-    if (!services::create_file(payload_file_number, path)) return false;
+    if (!services::create_new_file(payload_file_number, path)) return false;
     bool written = true;
     for (int i = 0; written && i < blob.length; ++i)
         written = services::write_byte(services::peek_byte(blob.start + i)) != 0;

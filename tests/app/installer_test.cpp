@@ -26,6 +26,9 @@ using test_support::write_file;
 enum class Language { french, english };
 enum class OldExamples { absent, file, tree, busy_tree, link };
 enum class Stop { before_language, before_install, after_install };
+// A link in the host folder to read-only files beside it, as whoever can write to the host
+// folder could leave one for an installer run with higher rights.
+enum class Planted { none, earlier_copy_link, sibling_link, help_folder_link };
 
 // Every text the installer shows, as the user must see it.
 struct Words {
@@ -111,6 +114,7 @@ struct Case {
     Stop stop = Stop::after_install;
     bool close_request = false;  // ends with a close request rather than the cancel control
     const char* arguments = "";  // the installer has no options: they change nothing
+    Planted planted = Planted::none;
 };
 
 const Case cases[] = {
@@ -132,6 +136,27 @@ const Case cases[] = {
      Stop::before_language, false, " /S --help \"quoted argument\" %1"},
     {"CloseRequestBeforeInstalling", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
      Stop::before_install, true},
+    {"LinkAtAnEarlierCopyLeavesItsTarget", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
+     Stop::after_install, false, "", Planted::earlier_copy_link},
+    {"LinkAtASiblingFileLeavesItsTarget", Language::french, true, true, false, OldExamples::absent, IDNO, nullptr,
+     Stop::after_install, false, "", Planted::sibling_link},
+    {"LinkedHelpFolderLeavesItsFiles", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
+     Stop::after_install, false, "", Planted::help_folder_link},
+};
+
+// Each planted link: where it is in the host folder, the files it reaches beside the host
+// folder (in "elsewhere\\", all read-only), and the installed file it stands for, if any.
+struct PlantedLink {
+    const char* link;
+    const char* target;
+    std::vector<const char*> outside_files;
+    const char* stands_for;
+};
+const PlantedLink planted_links[] = {
+    {},
+    {"Residents\\Orvelle.res", "elsewhere\\Orvelle.res", {"Orvelle.res"}, "Residents\\Orvelle.res"},
+    {"PureLibraries\\UserLibraries\\Lumora", "elsewhere\\Lumora", {"Lumora"}, nullptr},
+    {"Help", "elsewhere", {"Lumora.chm", "Orvelle.chm"}, "Help\\Orvelle.chm"},
 };
 
 // Cases show by their names in test listings.
@@ -176,6 +201,7 @@ class Installer : public testing::TestWithParam<Case> {
         if (c.host_exists) make_folder(host_);
         if (c.earlier_copies) make_earlier_copies();
         make_old_examples(c.old_examples);
+        ASSERT_NO_FATAL_FAILURE(plant_link(c.planted));
         before_ = tree_of(temp_.path());
     }
 
@@ -186,6 +212,7 @@ class Installer : public testing::TestWithParam<Case> {
             driver::wait_exit(installer_, 0, &ignored);
         }
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe");
+        remove_planted_link();
     }
 
     // The command as the host's set-up writes it: the quoted program, then the quoted file.
@@ -250,6 +277,47 @@ class Installer : public testing::TestWithParam<Case> {
         HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         EXPECT_NE(INVALID_HANDLE_VALUE, file) << path;
         return file == INVALID_HANDLE_VALUE ? nullptr : file;
+    }
+
+    const PlantedLink& planted() const { return planted_links[static_cast<int>(GetParam().planted)]; }
+
+    void plant_link(Planted kind) {
+        if (kind == Planted::none) return;
+        const PlantedLink& link = planted_links[static_cast<int>(kind)];
+        make_folder(temp_ / "elsewhere");
+        for (const char* file : link.outside_files) {
+            ASSERT_TRUE(write_file(temp_ / "elsewhere\\" + file, old_bytes));
+            ASSERT_TRUE(set_read_only(temp_ / "elsewhere\\" + file));
+        }
+        const std::string at = host_ + link.link;
+        for (size_t end = host_.size(); (end = at.find('\\', end + 1)) != std::string::npos;)
+            make_folder(at.substr(0, end));
+        ASSERT_TRUE(test_support::make_link(temp_ / link.target, at));
+    }
+
+    // Before the temporary folder goes: its removal cannot tell a file link from a file.
+    void remove_planted_link() {
+        if (GetParam().planted != Planted::none) test_support::remove_link(host_ + planted().link);
+    }
+
+    // The installed file that a link still stands for after the run: a link that the
+    // platform cannot remove stays, and the file is not written through it.
+    const char* unwritten_through_link() const {
+        const char* file = planted().stands_for;
+        return file && read_file(host_ + file) == old_bytes ? file : nullptr;
+    }
+
+    bool under_planted_link(const std::string& file) const {
+        return GetParam().planted != Planted::none && file.rfind(planted().link, 0) == 0;
+    }
+
+    void expect_outside_untouched() const {
+        for (const char* file : planted().outside_files) {
+            const std::string path = temp_ / "elsewhere\\" + file;
+            const std::string bytes = read_file(path);
+            EXPECT_TRUE(bytes == old_bytes) << path << " holds " << bytes.size() << " other bytes";
+            EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) << path << " is not read-only";
+        }
     }
 
     HWND control(int number) const { return driver::find_control(installer_, number); }
@@ -359,11 +427,12 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
             EXPECT_EQ(before_, tree_of(temp_.path())) << "something was written without a host";
             return;
         }
-        const bool failed = c.held_open != nullptr;
+        const char* unwritten = c.held_open ? c.held_open : unwritten_through_link();
+        const bool failed = unwritten != nullptr;
         expected_exit = failed ? 1 : 0;
         expect_message(box, "Infos :", failed ? words_->failure : words_->completion,
                        failed ? driver::BoxIcon::warning : driver::BoxIcon::information, {IDOK});
-        std::vector<std::string> lines = expected_lines(c.held_open);
+        std::vector<std::string> lines = expected_lines(unwritten);
         const std::string old = host_ + "Examples\\Lumora\\";
         if (c.answer == IDYES) {
             // A held file keeps its folder; a link may stay where the platform cannot remove one.
@@ -398,15 +467,20 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
         EXPECT_EQ(before_, tree_of(temp_.path())) << "something was written without the install command";
         return;
     }
+    const char* unwritten = c.held_open ? c.held_open : unwritten_through_link();
     for (const Installed& file : installed_files) {
         const char* source = file.payload                     ? file.payload
                              : c.language == Language::french ? "help_fr.chm"
                                                               : "help_en.chm";
-        const bool held = c.held_open && std::string(c.held_open) == file.path;
+        const bool held = unwritten && std::string(unwritten) == file.path;
         EXPECT_EQ(held ? old_bytes : payload(source), read_file(host_ + file.path)) << file.path;
     }
-    for (const char* file : sibling_files)
-        EXPECT_FALSE(file_exists(host_ + file)) << file;
+    for (const char* file : sibling_files) {
+        if (!under_planted_link(file)) {
+            EXPECT_FALSE(file_exists(host_ + file)) << file;
+        }
+    }
+    expect_outside_untouched();
     const std::string old = host_ + "Examples\\Lumora";
     switch (c.old_examples) {
         case OldExamples::absent:

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 #include "services/folders.h"
@@ -205,6 +206,112 @@ TEST(Folders, AGivenLinkedFolderIsTheLinkAloneWithEveryFlagCombination) {
         EXPECT_EQ(intact_target, target.left());
         test_support::remove_link(link);
     }
+}
+
+// Odd names are made and checked with the wide-character calls, so that the test itself
+// takes them exactly.
+std::wstring wide(const std::string& text) {
+    wchar_t buffer[MAX_PATH];
+    return std::wstring(buffer, MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer, MAX_PATH) - 1);
+}
+
+bool make_wide(const std::wstring& path, bool folder) {
+    if (folder) return CreateDirectoryW(path.c_str(), nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
+TEST(Folders, LookAlikeNamesNeverLeadOutOfTheTree) {
+    // Read through the ANSI code page, each name becomes ..\..\..\victim, or a file in it:
+    // from the tree's folder, three levels down, the folder beside the tree.
+    const wchar_t* const names[] = {L"..\xFF3C..\xFF3C..\xFF3Cvictim", L"..\xFF0F..\xFF0F..\xFF0Fvictim",
+                                    L"\xFF0E\xFF0E\xFF3C\xFF0E\xFF0E\xFF3C\xFF0E\xFF0E\xFF3Cvictim",
+                                    L"\xFF0E\xFF0E\xFF0F..\xFF3C..\xFF3Cvictim\xFF3Ckeep.txt"};
+    for (const wchar_t* name : names) {
+        SCOPED_TRACE(testing::Message() << name);
+        TempFolder temp;
+        make_folder(temp / "victim");
+        write_file(temp / "victim\\keep.txt", "kept");
+        set_read_only(temp / "victim\\keep.txt");
+        for (const char* folder : {"x", "x\\y", "x\\y\\Lumora"})
+            make_folder(temp / folder);
+        ASSERT_TRUE(make_wide(wide(temp / "x\\y\\Lumora\\") + name, !wcsstr(name, L"keep")));
+
+        EXPECT_NE(0, delete_folder_tree((temp / "x\\y\\Lumora\\").c_str(), "*.*", 3));
+        EXPECT_FALSE(folder_exists(temp / "x\\y\\Lumora"));
+        EXPECT_EQ("kept", test_support::read_file(temp / "victim\\keep.txt"));
+        EXPECT_TRUE(GetFileAttributesA((temp / "victim\\keep.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    }
+}
+
+TEST(Folders, NamesOutsideTheCodePageAreDeletedWhole) {
+    TempFolder temp;
+    // Cyrillic and Greek folders and files, one of each read-only.
+    const std::wstring root = wide(temp / "root\\");
+    const std::wstring cyrillic = root + L"\x041F\x0440\x0438\x043C\x0435\x0440\x044B\\";
+    const std::wstring greek = cyrillic + L"\x0395\x03BB\x03BB\x03B7\x03BD\x03B9\x03BA\x03AC\\";
+    for (const std::wstring& path : {root, cyrillic, greek, root + L"\x0444\x0430\x0439\x043B.pb",
+                                     cyrillic + L"\x03B1\x03C1\x03C7.txt", greek + L"\x0436.pb"})
+        ASSERT_TRUE(make_wide(path, path.back() == '\\'));
+    SetFileAttributesW((cyrillic + L"\x03B1\x03C1\x03C7.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(greek.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_NE(0, delete_folder_tree((temp / "root").c_str(), "*.*", 3));
+    EXPECT_FALSE(folder_exists(temp / "root"));
+}
+
+TEST(Folders, FileLinksAndHardLinksInATreeLeaveWhatTheyShare) {
+    TempFolder temp;
+    Tree tree(temp);
+    LinkTarget target(temp);
+    // A symbolic link to the outside read-only file (under Wine it shows as that file), a
+    // hard link to it, and a hard link to the outside plain file.
+    ASSERT_TRUE(test_support::make_link(target.path + "\\precious.txt", tree.at("sub\\link.txt")));
+    ASSERT_TRUE(CreateHardLinkA(tree.at("hard.txt").c_str(), (target.path + "\\precious.txt").c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkA(tree.at("sub\\plain.txt").c_str(), (target.path + "\\plain.txt").c_str(), nullptr));
+
+    // The read-only hard link keeps its name, since its attributes are the outside file's
+    // too, and so the tree's folder stays; the other hard link's name goes.
+    EXPECT_EQ(0, delete_folder_tree(tree.root.c_str(), "*.*", 3));
+    EXPECT_EQ(intact_target, target.left());
+    EXPECT_TRUE(file_exists(tree.at("hard.txt")));
+    EXPECT_FALSE(file_exists(tree.at("sub\\plain.txt")));
+    EXPECT_FALSE(file_exists(tree.at("a.txt")));
+    test_support::remove_link(tree.at("sub\\link.txt"));
+}
+
+TEST(Folders, PathKindTellsWhatLiesBelowTheBase) {
+    TempFolder temp;
+    LinkTarget target(temp);
+    const std::string host = temp / "host\\";
+    make_folder(host);
+    make_folder(host + "Help");
+    write_file(host + "Help\\f.chm", "f");
+    ASSERT_TRUE(CreateHardLinkA((host + "hard.txt").c_str(), (target.path + "\\plain.txt").c_str(), nullptr));
+    ASSERT_TRUE(test_support::make_link(target.path + "\\precious.txt", host + "file_link"));
+    ASSERT_TRUE(test_support::make_link(target.path, host + "folder_link"));
+    ASSERT_TRUE(test_support::make_link(temp / "host", temp / "host_link"));
+
+    const struct {
+        std::string base;
+        const char* relative;
+        int kind;
+    } cases[] = {
+        {host, "", path_plain},
+        {host, "\\HELP\\\\F.CHM", path_plain},
+        {host, "Help\\none\\none.chm", path_missing},
+        {host, "hard.txt", path_shared},
+        {host, "file_link", path_linked},
+        {host, "folder_link\\none.txt", path_linked},
+        {host, "Help\\..\\Help\\f.chm", path_linked},
+        {temp / "host_link\\", "Help\\f.chm", path_plain},
+        {temp / "none\\", "Help\\f.chm", path_missing},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.kind, path_kind(c.base.c_str(), c.relative)) << c.base << " + " << c.relative;
+
+    for (const char* link : {"host_link", "host\\file_link", "host\\folder_link"})
+        test_support::remove_link(temp / link);
 }
 
 TEST(Folders, OverLongPathsAreRefusedAndSkipped) {
