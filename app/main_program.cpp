@@ -155,16 +155,20 @@ void handle_control(int control) {
 }
 
 // Events are taken until the quit flag is set; the program then ends at the first poll
-// that finds no message waiting.
+// that finds no message waiting. After the flag nothing waits again: a key release or a
+// repaint left in the queue would otherwise be taken by the poll, and the wait after it
+// would block until some other input came.
 void run_event_loop() {
+    if (toolkit::poll_event() == toolkit::event_none) return;
+    do {
+        const int event = toolkit::wait_event();
+        if (event == toolkit::event_control_used)
+            handle_control(toolkit::event_control());
+        else if (event == toolkit::event_close_box)
+            g_quit = 1;
+    } while (!g_quit);
+    // What is still waiting is processed; its events change nothing now.
     while (toolkit::poll_event() != toolkit::event_none) {
-        do {
-            const int event = toolkit::wait_event();
-            if (event == toolkit::event_control_used)
-                handle_control(toolkit::event_control());
-            else if (event == toolkit::event_close_box)
-                g_quit = 1;
-        } while (!g_quit);
     }
 }
 
