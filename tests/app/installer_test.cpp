@@ -11,9 +11,10 @@
 
 #include "tests/support/temp_folder.h"
 #include "tools/driver/installer_driver.h"
+#include "tools/driver/keyboard.h"
 
-// The real installer, driven from this process as a user would drive it, into a host
-// folder registered in the test prefix.
+// The real installer, driven from this process as a user would drive it (with the mouse, or
+// with real key presses alone), into a host folder registered in the test prefix.
 namespace {
 
 using test_support::file_exists;
@@ -29,6 +30,9 @@ enum class Stop { before_language, before_install, after_install };
 // A link in the host folder to read-only files beside it, as whoever can write to the host
 // folder could leave one for an installer run with higher rights.
 enum class Planted { none, earlier_copy_link, sibling_link, help_folder_link };
+// Clicks queued to the buttons, or the keyboard alone: Tab, Shift+Tab, Space on a button,
+// Enter in a box, Alt+F4.
+enum class Input { mouse, keyboard };
 
 // Every text the installer shows, as the user must see it.
 struct Words {
@@ -113,8 +117,8 @@ struct Case {
     const char* held_open = nullptr;  // held by the driver without write or delete sharing
     Stop stop = Stop::after_install;
     bool close_request = false;  // ends with a close request rather than the cancel control
-    const char* arguments = "";  // the installer has no options: they change nothing
     Planted planted = Planted::none;
+    Input input = Input::mouse;
 };
 
 const Case cases[] = {
@@ -129,19 +133,32 @@ const Case cases[] = {
     {"OldExamplesDeletedOnYes", Language::english, true, true, false, OldExamples::tree, IDYES},
     {"OldExamplesThatCannotGoAreReported", Language::french, true, true, false, OldExamples::busy_tree, IDYES},
     {"LinkedOldExamplesLeaveTheirTarget", Language::english, true, true, false, OldExamples::link, IDYES},
-    {"HeldResidentFileIsReported", Language::french, true, true, true, OldExamples::absent, IDNO,
+    // With the old examples, a question stops the run while its progress bar can be read.
+    {"HeldResidentFileIsReported", Language::french, true, true, true, OldExamples::tree, IDNO,
      "Residents\\Orvelle.res"},
-    {"HeldHelpFileIsReported", Language::english, true, true, true, OldExamples::absent, IDNO, "Help\\Orvelle.chm"},
-    {"CancelBeforeALanguageWithArguments", Language::french, true, true, false, OldExamples::absent, IDNO, nullptr,
-     Stop::before_language, false, " /S --help \"quoted argument\" %1"},
+    {"HeldHelpFileIsReported", Language::english, true, true, true, OldExamples::tree, IDNO, "Help\\Orvelle.chm"},
     {"CloseRequestBeforeInstalling", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
      Stop::before_install, true},
-    {"LinkAtAnEarlierCopyLeavesItsTarget", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
-     Stop::after_install, false, "", Planted::earlier_copy_link},
-    {"LinkAtASiblingFileLeavesItsTarget", Language::french, true, true, false, OldExamples::absent, IDNO, nullptr,
-     Stop::after_install, false, "", Planted::sibling_link},
-    {"LinkedHelpFolderLeavesItsFiles", Language::english, true, true, false, OldExamples::absent, IDNO, nullptr,
-     Stop::after_install, false, "", Planted::help_folder_link},
+    {.name = "KeysFrenchRunAnsweredNo", .old_examples = OldExamples::tree, .input = Input::keyboard},
+    {.name = "KeysEnglishRunAnsweredYes",
+     .language = Language::english,
+     .old_examples = OldExamples::tree,
+     .answer = IDYES,
+     .input = Input::keyboard},
+    {.name = "KeysCancelBeforeALanguage", .stop = Stop::before_language, .input = Input::keyboard},
+    {.name = "KeysCancelAfterTheChoice",
+     .language = Language::english,
+     .stop = Stop::before_install,
+     .input = Input::keyboard},
+    {.name = "KeysCloseRequestAfterTheChoice",
+     .stop = Stop::before_install,
+     .close_request = true,
+     .input = Input::keyboard},
+    {.name = "LinkAtAnEarlierCopyLeavesItsTarget",
+     .language = Language::english,
+     .planted = Planted::earlier_copy_link},
+    {.name = "LinkAtASiblingFileLeavesItsTarget", .planted = Planted::sibling_link},
+    {.name = "LinkedHelpFolderLeavesItsFiles", .language = Language::english, .planted = Planted::help_folder_link},
 };
 
 // Each planted link: where it is in the host folder, the files it reaches beside the host
@@ -206,6 +223,7 @@ class Installer : public testing::TestWithParam<Case> {
     }
 
     void TearDown() override {
+        if (alt_held_) driver::release(VK_MENU);
         if (held_) CloseHandle(held_);
         if (installer_.process) {
             unsigned ignored;
@@ -320,7 +338,54 @@ class Installer : public testing::TestWithParam<Case> {
         }
     }
 
-    HWND control(int number) const { return driver::find_control(installer_, number); }
+    // A control that is not there fails the test rather than read as disabled or empty.
+    HWND control(int number) const {
+        HWND found = driver::find_control(installer_, number);
+        if (!found) ADD_FAILURE() << "no control " << number;
+        return found;
+    }
+
+    // Presses control `number` as the case's user does: a click, or Tab to it and Space.
+    void use(int number) {
+        if (GetParam().input == Input::mouse) {
+            driver::press(control(number));
+            return;
+        }
+        ASSERT_TRUE(driver::press_with_keys(installer_, control(number))) << "control " << number << " not reached";
+    }
+
+    void answer(const driver::Box& box, int id) {
+        if (GetParam().input == Input::mouse) {
+            driver::answer(box, id);
+            return;
+        }
+        ASSERT_TRUE(driver::answer_with_keys(box, id)) << "the box was not answered with " << id;
+    }
+
+    // From the keyboard, Alt stays down until the program has ended: the end must come
+    // without any further input.
+    void request_close() {
+        if (GetParam().input == Input::mouse) {
+            PostMessageA(installer_.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return;
+        }
+        ASSERT_TRUE(driver::bring_to_front(installer_.main));
+        alt_held_ = driver::hold(VK_MENU);
+        ASSERT_TRUE(alt_held_ && driver::tap(VK_F4));
+    }
+
+    // Tab from no focused control goes to the first tab stop, and from the last one back to
+    // the first; Shift+Tab goes back the same way.
+    void walk_tab_stops() {
+        ASSERT_TRUE(driver::bring_to_front(installer_.main)) << "the installer did not come to the front";
+        std::vector<int> forward, backward;
+        for (int step = 0; step < 5; ++step)
+            forward.push_back(GetDlgCtrlID(driver::tab(installer_.main)));
+        for (int step = 0; step < 4; ++step)
+            backward.push_back(GetDlgCtrlID(driver::tab(installer_.main, true)));
+        EXPECT_EQ((std::vector<int>{7, 9, 6, 100, 7}), forward);
+        EXPECT_EQ((std::vector<int>{100, 6, 9, 7}), backward);
+    }
 
     void expect_enabled(std::vector<int> enabled) const {
         for (int number : {6, 7, 8, 9}) {
@@ -359,8 +424,12 @@ class Installer : public testing::TestWithParam<Case> {
 
     void choose_language() {
         const Case& c = GetParam();
-        driver::press(control(c.language == Language::french ? 7 : 9));
-        ASSERT_TRUE(driver::wait_until([&] { return !IsWindowEnabled(control(9)); })) << "no language chosen";
+        ASSERT_NO_FATAL_FAILURE(use(c.language == Language::french ? 7 : 9));
+        // The heading line comes last, and the list answers only once the installer is back
+        // in its loop: by then the whole choice is made.
+        HWND list = control(100);
+        ASSERT_TRUE(list);
+        ASSERT_TRUE(driver::wait_until([&] { return !driver::list_lines(list).empty(); })) << "no language chosen";
         expect_enabled({6, 8});
         EXPECT_EQ("Français", driver::window_text(control(7)));
         EXPECT_EQ("English", driver::window_text(control(9)));
@@ -381,7 +450,7 @@ class Installer : public testing::TestWithParam<Case> {
         for (HWND bar : driver::find_controls(installer_, 201))
             progress.push_back(SendMessageW(bar, PBM_GETPOS, 0, 0));
         EXPECT_EQ((std::vector<LRESULT>{1, c.held_open ? 4 : 5}), progress);
-        driver::answer(box, c.answer);
+        ASSERT_NO_FATAL_FAILURE(answer(box, c.answer));
     }
 
     std::string host_;
@@ -389,6 +458,7 @@ class Installer : public testing::TestWithParam<Case> {
     const Words* words_ = nullptr;
     driver::Installer installer_;
     HANDLE held_ = nullptr;
+    bool alt_held_ = false;
     std::string before_;           // the whole temporary folder before the installer starts
     std::string old_tree_before_;  // the old examples' tree
 };
@@ -396,11 +466,14 @@ class Installer : public testing::TestWithParam<Case> {
 TEST_P(Installer, RunsAsTheUserSeesIt) {
     const Case& c = GetParam();
     if (c.held_open) held_ = hold(host_ + c.held_open);
-    ASSERT_TRUE(driver::start_installer(SETUP_EXE, installer_, c.arguments)) << "the main window did not show";
+    ASSERT_TRUE(driver::start_installer(SETUP_EXE, installer_)) << "the main window did not show";
     expect_enabled({6, 7, 9});
     EXPECT_EQ("Installer", driver::window_text(control(8)));
     EXPECT_EQ("", driver::window_text(control(6)));
     EXPECT_TRUE(driver::list_lines(control(100)).empty());
+    if (c.input == Input::keyboard) {
+        ASSERT_NO_FATAL_FAILURE(walk_tab_stops());
+    }
 
     unsigned expected_exit = 0;
     if (c.stop != Stop::before_language) {
@@ -409,7 +482,7 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
     if (c.stop == Stop::after_install) {
         RECT before{};
         GetClientRect(installer_.main, &before);
-        driver::press(control(8));
+        ASSERT_NO_FATAL_FAILURE(use(8));
         // A question comes for the old example folder, not for a file of that name.
         if (c.old_examples != OldExamples::absent && c.old_examples != OldExamples::file) {
             ASSERT_NO_FATAL_FAILURE(answer_question());
@@ -420,7 +493,7 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
         if (!c.registered) {
             expect_message(box, "Infos :", words_->no_host, driver::BoxIcon::error, {IDOK});
             EXPECT_EQ(std::vector<std::string>{words_->heading}, driver::list_lines(control(100)));
-            driver::answer(box, IDOK);
+            ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
             unsigned exit_code = 99;
             EXPECT_TRUE(driver::wait_exit(installer_, 60000, &exit_code));
             EXPECT_EQ(1u, exit_code);
@@ -450,13 +523,15 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
         ASSERT_EQ(1u, bars.size()) << "the run's progress bar is gone, the first one stays";
         EXPECT_EQ(1, SendMessageW(bars[0], PBM_GETPOS, 0, 0));
         expect_enabled({6});
-        driver::answer(box, IDOK);
+        ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
     }
 
-    if (c.close_request)
-        PostMessageA(installer_.main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    else
-        driver::press(control(6));
+    if (c.close_request) {
+        ASSERT_NO_FATAL_FAILURE(request_close());
+    } else {
+        ASSERT_NO_FATAL_FAILURE(use(6));
+    }
+    // Nothing more comes: no click, no key, no mouse move.
     unsigned exit_code = 99;
     EXPECT_TRUE(driver::wait_exit(installer_, 60000, &exit_code)) << "the installer did not end";
     EXPECT_EQ(expected_exit, exit_code);
