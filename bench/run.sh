@@ -7,6 +7,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/fail-loudly.sh"
 build_dir=${ORVELLE_BUILD:-$root/build}
 rounds=${1:-7}
 "$root/tools/setup.sh" "$build_dir"

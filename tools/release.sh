@@ -6,6 +6,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/fail-loudly.sh"
 build_dir=${1:-$root/build-release}
 . "$root/tools/packages.sh"
 toolchain=(cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev)

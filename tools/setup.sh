@@ -6,6 +6,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/fail-loudly.sh"
 build_dir=${1:-$root/build}
 mkdir -p "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
