@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""Turns the driver's run lines into the benchmark's table: medians with min and max, and
-ratios ours / NSIS. Prints the table and writes it with the machine, the date, the Wine
-version and mode, the goals and the notes to a Markdown file."""
+"""Turns the driver's run lines into the benchmark's table: medians with min and max,
+ratios ours / NSIS, and what ours costs beyond the floor (a window program that does
+nothing). Prints the table and writes it with the machine, the date, the Wine version, the
+load and the goals into a Markdown file, in the section of the mode Wine's 32-bit side ran
+in (the other mode's section stays as it was), followed by the notes."""
 import argparse
 import datetime
 import os
 import pathlib
 import platform
+import re
 import statistics
 
 PAYLOAD_FILES = ["help_fr.chm", "help_en.chm", "library.bin", "resident.res",
@@ -18,6 +21,9 @@ GOAL_OVERHEAD_BYTES = 32 * 1024
 AIM_OVERHEAD_BYTES = 24 * 1024
 GOAL_RUN_OVERHEAD_MS = 100
 GOAL_PEAK_KB = 8 * 1024
+# The sections of results.md, one per mode of Wine's 32-bit side, in their order there.
+MODES = {"native": "native", "qemu": "through qemu-user"}
+SECTION_END = "<!-- end of run -->"
 
 
 def read_runs(path):
@@ -60,6 +66,13 @@ def ratio(ours, peer):
     return f"{statistics.median(ours) / statistics.median(peer):.2f}"
 
 
+def beyond(ours, floor):
+    """Median of ours minus median of the floor."""
+    if not ours or not floor:
+        return "-"
+    return f"{statistics.median(ours) - statistics.median(floor):,.0f}"
+
+
 def carries(exe, payload, names):
     data = pathlib.Path(exe).read_bytes()
     return all(pathlib.Path(payload, name).read_bytes() in data for name in names)
@@ -87,7 +100,8 @@ def table(args):
     ours = figures.get(("ours", "window"), {})
     peer = figures.get(("NSIS", "window"), {})
     silent = figures.get(("NSIS", "silent"), {})
-    floor = figures.get(("floor", ""), {})
+    writes_alone = figures.get(("floor", ""), {})
+    floor = figures.get(("floor", "idle"), {})
     ours_size, peer_size = os.path.getsize(args.ours), os.path.getsize(args.peer)
     ours_payload = payload_bytes(args.payload, PAYLOAD_FILES)
     peer_payload = payload_bytes(args.payload, PEER_PAYLOAD_FILES)
@@ -99,31 +113,35 @@ def table(args):
     ours_run_overhead = [v - PACING_FLOOR_MS for v in ours.get("install_ms", [])]
     writes = {"ours": args.ours_writes, "NSIS": args.peer_writes}
 
+    # Figure, ours, NSIS, the floor, ours / NSIS, ours - the floor.
     rows = [
         ("start to main window shown and idle, ms", cell(ours.get("start_idle_ms")),
-         cell(peer.get("start_idle_ms")), ratio(ours.get("start_idle_ms"), peer.get("start_idle_ms"))),
+         cell(peer.get("start_idle_ms")), cell(floor.get("start_idle_ms")),
+         ratio(ours.get("start_idle_ms"), peer.get("start_idle_ms")),
+         beyond(ours.get("start_idle_ms"), floor.get("start_idle_ms"))),
         ("installation run: install command to completion message, ms", cell(ours.get("install_ms")),
-         cell(peer.get("install_ms")), ratio(ours.get("install_ms"), peer.get("install_ms"))),
+         cell(peer.get("install_ms")), "-", ratio(ours.get("install_ms"), peer.get("install_ms")), "-"),
         (f"installation run beyond the pacing floor ({PACING_FLOOR_MS} ms for ours, none for NSIS), ms",
-         cell(ours_run_overhead), cell(peer.get("install_ms")), ratio(ours_run_overhead, peer.get("install_ms"))),
+         cell(ours_run_overhead), cell(peer.get("install_ms")), "-", ratio(ours_run_overhead, peer.get("install_ms")),
+         "-"),
         ("the writes alone, one byte per WriteFile call (35,802 calls in the driver's process), ms",
-         cell(floor.get("byte_writes_ms")), "-", "-"),
-        ("NSIS silent (/S): process start to its end, ms", "-", cell(silent.get("total_ms")), "-"),
-        ("executable size, bytes", f"{ours_size:,}", f"{peer_size:,}", f"{ours_size / peer_size:.2f}"),
+         cell(writes_alone.get("byte_writes_ms")), "-", "-", "-", "-"),
+        ("NSIS silent (/S): process start to its end, ms", "-", cell(silent.get("total_ms")), "-", "-", "-"),
+        ("executable size, bytes", f"{ours_size:,}", f"{peer_size:,}", "-", f"{ours_size / peer_size:.2f}", "-"),
         (f"code overhead: size minus the payload carried ({ours_payload:,} / {peer_payload:,} bytes)",
-         f"{ours_overhead:,}" + ("" if ours_carries else " (payload not embedded)"), f"{peer_overhead:,}",
-         f"{ours_overhead / peer_overhead:.2f}"),
+         f"{ours_overhead:,}" + ("" if ours_carries else " (payload not embedded)"), f"{peer_overhead:,}", "-",
+         f"{ours_overhead / peer_overhead:.2f}", "-"),
         ("peak working set, KB (window runs; silent NSIS in brackets)", cell(ours.get("peak_ws_kb")),
-         cell(peer.get("peak_ws_kb")) + f" [{cell(silent.get('peak_ws_kb'))}]",
-         ratio(ours.get("peak_ws_kb"), peer.get("peak_ws_kb"))),
+         cell(peer.get("peak_ws_kb")) + f" [{cell(silent.get('peak_ws_kb'))}]", cell(floor.get("peak_ws_kb")),
+         ratio(ours.get("peak_ws_kb"), peer.get("peak_ws_kb")), beyond(ours.get("peak_ws_kb"), floor.get("peak_ws_kb"))),
         ("NtWriteFile calls of the installer process (one traced run)",
          f"{int(writes['ours']):,}" if writes["ours"] != "-" else "not measured",
-         f"{int(writes['NSIS']):,}" if writes["NSIS"] != "-" else "not measured",
+         f"{int(writes['NSIS']):,}" if writes["NSIS"] != "-" else "not measured", "-",
          f"{int(writes['ours']) / int(writes['NSIS']):.0f}" if "-" not in writes.values() and int(writes["NSIS"])
-         else "-"),
+         else "-", "-"),
     ]
-    lines = ["| figure | ours | NSIS | ours / NSIS |", "|---|---|---|---|"]
-    lines += [f"| {a} | {b} | {c} | {d} |" for a, b, c, d in rows]
+    lines = ["| figure | ours | NSIS | floor | ours / NSIS | ours - floor |", "|---|---|---|---|---|---|"]
+    lines += ["| " + " | ".join(row) + " |" for row in rows]
     for (installer, mode), reason in sorted(problems.items()):
         lines.append(f"\n{installer} ({mode} runs) not measured: {reason}")
     # Through qemu these two figures are the emulator's as much as the program's.
@@ -146,31 +164,60 @@ def table(args):
     return "\n".join(lines), goals
 
 
+def run_section(args, text, goals, now):
+    """This run's section of the results: its mode, machine, date, load, table and goals."""
+    qemu = args.wine32 == "qemu"
+    lines = [f"<!-- run: {args.wine32} -->", f"## The last run with Wine's 32-bit side {MODES[args.wine32]}", "",
+             f"- machine: {machine()}", f"- date: {now}", f"- Wine: {args.wine}",
+             f"- load average before the run (1, 5 and 15 minutes): {args.load}",
+             f"- figures: median of {args.rounds} rounds (min to max in brackets), after one warm-up round; "
+             "ratios compare only runs of the same mode; the floor is a window program that does nothing "
+             "(one window, one button, the common controls initialised as ours does), started and measured "
+             "as the installers are", "", text, ""]
+    if qemu:
+        lines += ["Through qemu, every time includes the emulation of the installer and of Wine's 32-bit code, "
+                  "and the working set is that of the emulator's process (its own code and its translated code "
+                  "included): the times and the working set are distorted, the sizes and the call counts are not.",
+                  ""]
+    lines += ["### Goals, as this run judges them", "", "| goal | this run |", "|---|---|"]
+    lines += [f"| {goal} | {state} |" for goal, state in goals]
+    return "\n".join(lines) + "\n" + SECTION_END + "\n"
+
+
+def kept_sections(path):
+    """{mode: section} of the results written before, with their markers."""
+    try:
+        text = pathlib.Path(path).read_text(encoding="utf-8")
+    except FileNotFoundError:
+        return {}
+    pattern = r"<!-- run: (\w+) -->\n.*?" + re.escape(SECTION_END) + "\n"
+    return {m.group(1): m.group(0) for m in re.finditer(pattern, text, re.DOTALL)}
+
+
+def results(args, text, goals, now):
+    """The whole results file: this run's section in place of the earlier one of its mode,
+    the other mode's as it was, then the notes."""
+    sections = kept_sections(args.output)
+    sections[args.wine32] = run_section(args, text, goals, now)
+    head = ("# Benchmark: ours against an NSIS installer of the same files\n\n"
+            "The last run of `bench/run.sh` in each mode of Wine's 32-bit side, each section saying "
+            "which; a run replaces the section of its own mode.\n\n")
+    return head + "\n".join(sections[m] for m in MODES if m in sections) + "\n" + \
+        pathlib.Path(args.notes).read_text(encoding="utf-8")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("runs", "ours", "peer", "payload", "ours-writes", "peer-writes", "rounds", "wine", "wine32",
-                 "notes", "output"):
+                 "load", "notes", "output"):
         parser.add_argument("--" + name, required=True)
     args = parser.parse_args()
     text, goals = table(args)
     print(text)
-    qemu = args.wine32 == "qemu"
     now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
+    content = results(args, text, goals, now)
     with open(args.output, "w", encoding="utf-8") as out:
-        out.write("# Benchmark: ours against an NSIS installer of the same files\n\n")
-        out.write(f"- machine: {machine()}\n- date: {now}\n- Wine: {args.wine}\n")
-        out.write(f"- Wine's 32-bit side: {'through qemu-user' if qemu else 'native'}\n")
-        out.write(f"- figures: median of {args.rounds} rounds (min to max in brackets), after one warm-up round; "
-                  "ratios compare only runs of the same mode\n\n")
-        out.write(text + "\n\n")
-        if qemu:
-            out.write("Through qemu, every time includes the emulation of the installer and of Wine's 32-bit "
-                      "code, and the working set is that of the emulator's process (its own code and its "
-                      "translated code included): the times and the working set are distorted, the sizes and "
-                      "the call counts are not.\n\n")
-        out.write("## Goals\n\n| goal | this run |\n|---|---|\n")
-        out.writelines(f"| {goal} | {state} |\n" for goal, state in goals)
-        out.write("\n" + pathlib.Path(args.notes).read_text(encoding="utf-8"))
+        out.write(content)
     print(f"\nwritten to {args.output}")
 
 

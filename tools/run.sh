@@ -7,6 +7,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/fail-loudly.sh"
 build_dir=${ORVELLE_BUILD:-$root/build}
 "$root/tools/setup.sh" "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
@@ -19,8 +20,7 @@ export ORVELLE_WINEPREFIX=$demo/wineprefix
 create_wine_prefix "$demo/wineboot.log"
 trap end_wine_session EXIT
 [ -n "${DISPLAY:-}" ] || start_virtual_display
-# One server for the whole demo.
-wineserver -p
+start_wine_server
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 # A fresh host at each run, with an older install of the sibling library.

@@ -6,6 +6,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/fail-loudly.sh"
 build_dir=${1:-$root/build}
 mkdir -p "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
@@ -14,7 +15,7 @@ say() { printf '== %s\n' "$*"; }
 . "$root/tools/packages.sh"
 
 packages=(cmake ninja-build gcc g++-mingw-w64-i686-posix googletest
-          wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fonts-liberation fp-utils libchm-bin python3)
+          wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fonts-liberation fonts-wine fp-utils libchm-bin python3)
 
 # Some kernels (or sandboxes) cannot start 32-bit programs, and Wine's 32-bit loader is
 # one. There, qemu-user runs it, with a small preloaded library that keeps Wine's start

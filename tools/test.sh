@@ -4,6 +4,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/fail-loudly.sh"
 build_dir=${ORVELLE_BUILD:-$root/build}
 "$root/tools/setup.sh" "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
@@ -12,4 +13,5 @@ build_dir=$(cd "$build_dir" && pwd)
 . "$root/tools/wine-session.sh"
 start_wine_session
 
-ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@"
+# Failed tests are ctest's own report, not a failure of this script.
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@" || exit $?

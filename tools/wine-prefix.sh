@@ -1,6 +1,11 @@
-# Sourced after wine-env.sh: create_wine_prefix LOG makes $WINEPREFIX once.
+# Sourced after wine-env.sh: create_wine_prefix LOG makes $WINEPREFIX once, and gives it
+# (or a prefix made before) what Wine draws with.
 create_wine_prefix() {
-    [ -f "$WINEPREFIX/system.reg" ] && return
+    [ -f "$WINEPREFIX/system.reg" ] || make_wine_prefix "$1"
+    add_marlett_face
+}
+
+make_wine_prefix() {
     printf '== creating the Wine prefix %s (once, a few minutes)\n' "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >"$1" 2>&1
@@ -14,4 +19,15 @@ create_wine_prefix() {
     "${reg[@]}" 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f \
         >>"$1" 2>&1
     wineserver -w
+}
+
+# Wine draws window parts (the close box, scroll arrows, check marks) with the Marlett face,
+# and without it shows letters in their place ("r" for the close box's cross). Debian's
+# fonts-wine holds it in a folder this Wine does not read; it reads the prefix's Fonts.
+marlett_face=/usr/share/wine/fonts/marlett.ttf
+add_marlett_face() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    [ -f "$fonts/marlett.ttf" ] && return
+    mkdir -p "$fonts"
+    cp "$marlett_face" "$fonts/"
 }

@@ -1,16 +1,17 @@
 // The benchmark's driver, run under Wine by bench/run.sh. It registers a host folder,
 // drives the installers through full English installations and prints one line per run:
-//   bench_driver measure ROUNDS OURS.EXE PEER.EXE PAYLOAD_FOLDER
+//   bench_driver measure ROUNDS OURS.EXE PEER.EXE FLOOR.EXE PAYLOAD_FOLDER
 //       round 0 warms up and is printed as such; each round runs ours, NSIS through its
-//       windows, NSIS silent, then times the one-byte writes of ours' payload alone.
+//       windows, NSIS silent, the floor (a window program that does nothing) up to its idle
+//       window, then times the one-byte writes of ours' payload alone.
 //   bench_driver trace ours|NSIS PROGRAM PAYLOAD_FOLDER
 //       one driven run with Wine's relay trace of NtWriteFile (on standard error); prints
 //       the process id that the trace lines carry.
-// Lines: "run installer=... mode=window|silent round=N start_idle_ms=... install_ms=...
+// Lines: "run installer=... mode=window|silent|idle round=N start_idle_ms=... install_ms=...
 // total_ms=... peak_ws_kb=...", "not_measured installer=... mode=... reason=..." or
 // "floor round=N byte_writes_ms=...".
-// Every run is checked: a run that leaves other files than an English installation does
-// counts as not measured.
+// Every installer's run is checked: a run that leaves other files than an English
+// installation does counts as not measured.
 #include <windows.h>
 
 #include <cstdio>
@@ -29,7 +30,7 @@ namespace {
 constexpr char host_folder[] = "C:\\PureBasicBench\\";
 constexpr unsigned trace_timeout_ms = 1800000;
 
-enum class Mode { window, silent };
+enum class Mode { window, silent, idle };
 
 struct Target {
     const bench::Installer& installer;
@@ -39,13 +40,21 @@ struct Target {
 };
 
 const char* mode_name(Mode mode) {
-    return mode == Mode::window ? "window" : "silent";
+    switch (mode) {
+        case Mode::window:
+            return "window";
+        case Mode::silent:
+            return "silent";
+        default:
+            return "idle";
+    }
 }
 
 std::string run_once(const Target& target,
                      const char* payload,
                      const bench::RunOptions& options,
                      bench::Figures* figures) {
+    if (target.mode == Mode::idle) return bench::idle_run(target.installer, target.program, options, figures);
     if (!bench::prepare_host(host_folder)) return "the host folder cannot be laid out";
     const std::string problem = target.mode == Mode::window
                                     ? bench::drive_run(target.installer, target.program, options, figures)
@@ -65,10 +74,11 @@ void print_problem(const Target& target, const std::string& problem) {
                 problem.c_str());
 }
 
-int measure(int rounds, const char* ours, const char* peer, const char* payload) {
+int measure(int rounds, const char* ours, const char* peer, const char* floor, const char* payload) {
     Target targets[] = {{bench::ours_installer, Mode::window, ours},
                         {bench::peer_installer, Mode::window, peer},
-                        {bench::peer_installer, Mode::silent, peer}};
+                        {bench::peer_installer, Mode::silent, peer},
+                        {bench::floor_installer, Mode::idle, floor}};
     const bench::RunOptions options;
     for (int round = 0; round <= rounds; ++round) {
         for (Target& target : targets) {
@@ -113,7 +123,7 @@ int trace(const char* name, const char* program, const char* payload) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: bench_driver measure ROUNDS OURS.EXE PEER.EXE PAYLOAD_FOLDER\n"
+                 "usage: bench_driver measure ROUNDS OURS.EXE PEER.EXE FLOOR.EXE PAYLOAD_FOLDER\n"
                  "       bench_driver trace ours|NSIS PROGRAM PAYLOAD_FOLDER\n");
     return 2;
 }
@@ -123,13 +133,13 @@ int usage() {
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
     const std::string command = argv[1];
-    if ((command == "measure" && argc != 6) || (command == "trace" && argc != 5)) return usage();
+    if ((command == "measure" && argc != 7) || (command == "trace" && argc != 5)) return usage();
     if (command != "measure" && command != "trace") return usage();
     if (!bench::register_host(host_folder)) {
         std::fprintf(stderr, "bench_driver: cannot register the host folder in the registry\n");
         return 1;
     }
-    const int status = command == "measure" ? measure(std::atoi(argv[2]), argv[3], argv[4], argv[5])
+    const int status = command == "measure" ? measure(std::atoi(argv[2]), argv[3], argv[4], argv[5], argv[6])
                                             : trace(argv[2], argv[3], argv[4]);
     bench::unregister_host();
     bench::remove_host(host_folder);

@@ -46,10 +46,14 @@ struct Run {
     HWND main = nullptr;
     HWND buttons = nullptr;
 
-    // Shown: the main window and the first control to press are visible and enabled.
-    // Idle: the process has waited for input once (WaitForInputIdle) and its main window's
-    // thread answers a sent message, so it is in its message loop with the window built.
-    std::string wait_for_idle_window(double start) {
+    // Starts the program and waits until its main window is shown and idle. Shown: the
+    // main window and the first control to press are visible and enabled. Idle: the process
+    // has waited for input once (WaitForInputIdle) and its main window's thread answers a
+    // sent message, so it is in its message loop with the window built.
+    std::string start(const std::string& program) {
+        const double started = now_ms();
+        if (!start_program("\"" + program + "\"", options.variable, &child)) return "cannot be started";
+        figures->process_id = child.id;
         const int ready_control = installer.language_control ? installer.language_control : installer.install_control;
         const bool shown = wait_until(options.timeout_ms, [&] {
             if (has_ended(child)) return true;
@@ -61,7 +65,7 @@ struct Run {
         if (!shown) return "no main window within the time allowed";
         if (WaitForInputIdle(child.process, options.timeout_ms) != 0) return "never idle";
         if (!answers_messages(main, options.timeout_ms)) return "its main window does not answer";
-        figures->start_idle_ms = now_ms() - start;
+        figures->start_idle_ms = now_ms() - started;
         return "";
     }
 
@@ -110,11 +114,19 @@ std::string drive_run(const Installer& installer,
                       const RunOptions& options,
                       Figures* figures) {
     Run run{installer, options, figures, {}};
-    const double start = now_ms();
-    if (!start_program("\"" + program + "\"", options.variable, &run.child)) return "cannot be started";
-    figures->process_id = run.child.id;
-    std::string problem = run.wait_for_idle_window(start);
+    std::string problem = run.start(program);
     if (problem.empty()) problem = run.install_until_message();
+    if (problem.empty()) problem = run.close();
+    release_child(&run.child);
+    return problem;
+}
+
+std::string idle_run(const Installer& installer,
+                     const std::string& program,
+                     const RunOptions& options,
+                     Figures* figures) {
+    Run run{installer, options, figures, {}};
+    std::string problem = run.start(program);
     if (problem.empty()) problem = run.close();
     release_child(&run.child);
     return problem;

@@ -28,6 +28,13 @@ std::string drive_run(const Installer& installer,
                       const RunOptions& options,
                       Figures* figures);
 
+// Starts a program with one window (the floor), waits until it is shown and idle, and
+// closes it: the start and the peak working set of a window program that does nothing.
+std::string idle_run(const Installer& installer,
+                     const std::string& program,
+                     const RunOptions& options,
+                     Figures* figures);
+
 // Runs an NSIS installer in its silent mode ("/S") to its end.
 std::string silent_run(const std::string& program, const RunOptions& options, Figures* figures);
 
