@@ -11,9 +11,6 @@ bool write_read_only(const std::string& path, const std::string& bytes) {
     return test_support::write_file(path, bytes) && test_support::set_read_only(path);
 }
 
-constexpr char command_key[] = "Applications\\PureBasic.exe\\shell\\open\\command";
-constexpr char program_key[] = "Applications\\PureBasic.exe";
-
 struct Installed {
     const char* destination;  // under the host folder
     const char* payload;      // under the payload folder
@@ -39,22 +36,6 @@ constexpr const char* host_folders[] = {
 };
 
 }  // namespace
-
-bool register_host(const std::string& folder) {
-    const std::string command = "\"" + folder + "PureBasic.exe\" \"%1\"";
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, command_key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const LONG status = RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                       static_cast<DWORD>(command.size() + 1));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-
-void unregister_host() {
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, program_key);
-}
 
 bool prepare_host(const std::string& folder) {
     test_support::remove_tree(folder);

@@ -2,15 +2,9 @@
 
 #include <string>
 
-// The host folder the installers write into: registered where both read it, laid out
-// afresh before each run, and checked after it.
+// The host folder the installers write into (registered with test_support::register_host):
+// laid out afresh before each run, and checked after it.
 namespace bench {
-
-// Registers `folder` (Windows path with a trailing backslash) as PureBasic's folder: the
-// command that opens files with "PureBasic.exe" under HKEY_CLASSES_ROOT.
-bool register_host(const std::string& folder);
-// Removes that registration again.
-void unregister_host();
 
 // Empties `folder` and lays out what an earlier state leaves: the sibling library's files
 // and earlier copies of ours, all read-only.

@@ -23,6 +23,7 @@
 #include "bench/driver/measure.h"
 #include "bench/driver/relay.h"
 #include "bench/driver/write_floor.h"
+#include "tests/support/registry.h"
 
 namespace {
 
@@ -135,13 +136,13 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if ((command == "measure" && argc != 7) || (command == "trace" && argc != 5)) return usage();
     if (command != "measure" && command != "trace") return usage();
-    if (!bench::register_host(host_folder)) {
+    if (!test_support::register_host(host_folder)) {
         std::fprintf(stderr, "bench_driver: cannot register the host folder in the registry\n");
         return 1;
     }
     const int status = command == "measure" ? measure(std::atoi(argv[2]), argv[3], argv[4], argv[5], argv[6])
                                             : trace(argv[2], argv[3], argv[4]);
-    bench::unregister_host();
+    test_support::unregister_host();
     bench::remove_host(host_folder);
     return status;
 }

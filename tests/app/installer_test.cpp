@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/registry.h"
 #include "tests/support/temp_folder.h"
 #include "tools/driver/installer_driver.h"
 #include "tools/driver/keyboard.h"
@@ -181,8 +182,6 @@ void PrintTo(const Case& c, std::ostream* out) {
     *out << c.name;
 }
 
-const char command_key[] = "Applications\\PureBasic.exe\\shell\\open\\command";
-
 std::string payload(const char* name) {
     return read_file(std::string(PAYLOAD_DIR) + name);
 }
@@ -211,9 +210,9 @@ class Installer : public testing::TestWithParam<Case> {
         host_ = temp_ / "PureBasic\\";
         const Case& c = GetParam();
         words_ = c.language == Language::french ? &french : &english;
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe");
+        test_support::unregister_host();
         if (c.registered) {
-            ASSERT_TRUE(register_host());
+            ASSERT_TRUE(test_support::register_host(host_));
         }
         if (c.host_exists) make_folder(host_);
         if (c.earlier_copies) make_earlier_copies();
@@ -229,20 +228,8 @@ class Installer : public testing::TestWithParam<Case> {
             unsigned ignored;
             driver::wait_exit(installer_, 0, &ignored);
         }
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe");
+        test_support::unregister_host();
         remove_planted_link();
-    }
-
-    // The command as the host's set-up writes it: the quoted program, then the quoted file.
-    bool register_host() {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, command_key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
-            return false;
-        const std::string command = "\"" + host_ + "PureBasic.exe\" \"%1\"";
-        const LONG status = RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                           static_cast<DWORD>(command.size() + 1));
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS;
     }
 
     void make_earlier_copies() {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/support/registry.h"
 #include "tests/support/temp_folder.h"
 #include "tools/driver/installer_driver.h"
 
@@ -18,17 +19,9 @@ const char* const planted_libraries[] = {"comctl32.dll", "uxtheme.dll"};
 // What the planted libraries write when a process loads them.
 const char marker_name[] = "planted.log";
 // The copy's name, which Wine's per-program settings are keyed by: no other test runs a
-// program of this name.
+// program of this name. Native first for the planted names, Wine looks for them as Windows
+// does, in the program's folder before the system folder.
 const char copy_name[] = "downloaded_setup.exe";
-// Wine's own builtin libraries come first for these two unless a program's settings say
-// otherwise; native first, it looks for them as Windows does, in the program's folder before
-// the system folder. The rule goes into the copy's settings: a child takes Wine's library
-// rules from the environment Wine was started with, not from the one its parent gives it.
-const std::string program_settings = std::string("Software\\Wine\\AppDefaults\\") + copy_name;
-const char native_first[] = "native,builtin";
-
-const char host_key[] = "Applications\\PureBasic.exe";
-const char command_key[] = "Applications\\PureBasic.exe\\shell\\open\\command";
 
 const struct {
     const char* path;
@@ -41,29 +34,18 @@ const struct {
     {"Examples\\Orvelle\\GetVantrel\\GetVantrel.pb", "GetVantrel.pb"},
 };
 
-bool set_value(HKEY root, const std::string& key_name, const char* name, const std::string& value) {
-    HKEY key;
-    if (RegCreateKeyExA(root, key_name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) return false;
-    const LONG status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-
 class PlantedLibraries : public testing::Test {
   protected:
     void SetUp() override {
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, host_key);
-        // The command as the host's set-up writes it: the quoted program, then the quoted file.
-        ASSERT_TRUE(set_value(HKEY_CLASSES_ROOT, command_key, "", "\"" + host_ + "PureBasic.exe\" \"%1\""));
+        test_support::unregister_host();
+        ASSERT_TRUE(test_support::register_host(host_));
         test_support::make_folder(host_);
         ASSERT_TRUE(CopyFileA(SETUP_EXE, setup_.c_str(), FALSE)) << SETUP_EXE;
         for (const char* library : planted_libraries) {
             ASSERT_TRUE(CopyFileA((std::string(PLANTED_DIR) + library).c_str(), (folder_ / library).c_str(), FALSE))
                 << library;
-            const std::string name(library, lstrlenA(library) - 4);
-            ASSERT_TRUE(set_value(HKEY_CURRENT_USER, program_settings + "\\DllOverrides", name.c_str(), native_first));
         }
+        ASSERT_TRUE(test_support::prefer_native_libraries(copy_name, {"comctl32", "uxtheme"}));
     }
 
     void TearDown() override {
@@ -71,8 +53,8 @@ class PlantedLibraries : public testing::Test {
             unsigned ignored;
             driver::wait_exit(installer_, 0, &ignored);
         }
-        RegDeleteTreeA(HKEY_CURRENT_USER, program_settings.c_str());
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, host_key);
+        test_support::forget_program_settings(copy_name);
+        test_support::unregister_host();
     }
 
     HWND control(int number) const { return driver::find_control(installer_, number); }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/support/child_process.h"
+#include "tests/support/registry.h"
 #include "tests/support/temp_folder.h"
 
 // A probe program copied beside a planted "uxtheme.dll" loads the library in each of the
@@ -12,10 +13,9 @@
 // copy.
 namespace {
 
-// Native first for this library in the probe's settings: Wine then looks for it as Windows
-// does, in the program's folder before the system folder (its builtin libraries come first
-// otherwise).
-const char probe_settings[] = "Software\\Wine\\AppDefaults\\library_probe.exe";
+// Native first for the planted library in the probe's settings, so that Wine looks for it
+// as Windows does.
+const char probe_name[] = "library_probe.exe";
 
 std::string lower(std::string text) {
     CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
@@ -27,18 +27,10 @@ class SystemLibrary : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(CopyFileA(LIBRARY_PROBE, probe_.c_str(), FALSE)) << LIBRARY_PROBE;
         ASSERT_TRUE(CopyFileA(PLANTED_DIR "uxtheme.dll", (folder_ / "uxtheme.dll").c_str(), FALSE));
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(probe_settings) + "\\DllOverrides").c_str(), 0,
-                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        const char native_first[] = "native,builtin";
-        const LONG status =
-            RegSetValueExA(key, "uxtheme", 0, REG_SZ, reinterpret_cast<const BYTE*>(native_first), sizeof native_first);
-        RegCloseKey(key);
-        ASSERT_EQ(ERROR_SUCCESS, status);
+        ASSERT_TRUE(test_support::prefer_native_libraries(probe_name, {"uxtheme"}));
     }
 
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, probe_settings); }
+    void TearDown() override { test_support::forget_program_settings(probe_name); }
 
     // Where the probe's load in `mode` took the library from, in lower case.
     std::string loaded_from(const char* mode) {
@@ -48,7 +40,7 @@ class SystemLibrary : public testing::Test {
     }
 
     test_support::TempFolder folder_;
-    const std::string probe_ = folder_ / "library_probe.exe";
+    const std::string probe_ = folder_ / probe_name;
 };
 
 TEST_F(SystemLibrary, OnlyTheSystemFoldersCopyIsLoaded) {
