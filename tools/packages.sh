@@ -9,6 +9,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 update_attempts=${ORVELLE_UPDATE_ATTEMPTS:-3}
 update_pause=${ORVELLE_UPDATE_PAUSE:-10}
 
+# Non-zero when every attempt failed.
 update_package_lists() {
     local attempt
     for ((attempt = 1; attempt <= update_attempts; attempt++)); do
@@ -17,6 +18,11 @@ update_package_lists() {
         ((attempt < update_attempts)) && sleep "$update_pause"
     done
     printf '== going on with the package lists at hand\n' >&2
+    return 1
+}
+
+apt_install() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
 }
 
 install_packages() {
@@ -29,10 +35,22 @@ install_packages() {
     case " ${missing[*]}" in
         *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386 ;;
     esac
-    update_package_lists
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" || {
-        local status=$?
-        printf '== could not install %s (apt-get install: status %s)\n' "${missing[*]}" "$status" >&2
-        return "$status"
-    }
+    local updated=1
+    update_package_lists || updated=0
+    apt_install "${missing[@]}" && return
+    local status=$?
+    # Without one index (a sync fails the security suite's i386 list, say), a library that
+    # must have the same version for both architectures may have newer updates for one
+    # only. The release's own suite came whole: prefer it, as a second try.
+    if [ $updated = 0 ]; then
+        local codename
+        codename=$(. /etc/os-release && printf '%s' "${VERSION_CODENAME:-}")
+        if [ -n "$codename" ]; then
+            printf '== trying again with the packages of %s first\n' "$codename" >&2
+            apt_install -t "$codename" "${missing[@]}" && return
+            status=$?
+        fi
+    fi
+    printf '== could not install %s (apt-get install: status %s)\n' "${missing[*]}" "$status" >&2
+    return "$status"
 }
