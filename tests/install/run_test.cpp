@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <string>
-#include <thread>
 
 #include "install/payload.h"
 #include "install/run.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -63,24 +63,30 @@ TEST(WriteBlob, NothingIsWrittenOverWhatIsThere) {
     EXPECT_EQ("target", read_file(target));
 }
 
-// A file whose writes start failing part of the way: a pipe whose reader takes the
-// first bytes and goes away.
+// A file whose writes start failing part of the way: a pipe whose reader, a program of
+// its own, takes the first bytes and goes away.
 TEST(WriteBlob, AWriteThatFailsStopsTheFileAndIsReported) {
     const char name[] = "\\\\.\\pipe\\orvelle-run-test";
-    HANDLE pipe = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
-    std::string received(100, '\0');
-    std::thread reader([&] {
-        ConnectNamedPipe(pipe, nullptr);
-        DWORD got = 0;
-        for (DWORD total = 0; total < received.size(); total += got)
-            if (!ReadFile(pipe, received.data() + total, static_cast<DWORD>(received.size()) - total, &got, nullptr))
-                break;
-        CloseHandle(pipe);
-    });
-    EXPECT_FALSE(install::write_blob(name, install::english_help));
-    reader.join();
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(install::english_help.start), received.size()), received)
+    constexpr int taken = 100;
+    TempFolder temp;
+    const std::string received = temp / "received.bin";
+    void* reader = test_support::start_child(std::string("\"") + PIPE_READER + "\" " + name + " " +
+                                             std::to_string(taken) + " \"" + received + "\"");
+    ASSERT_NE(nullptr, reader);
+    // The pipe is there once the reader serves it.
+    bool served = false;
+    for (int tries = 0; tries < 600 && !served; ++tries) {
+        served = WaitNamedPipeA(name, 100);
+        if (!served) Sleep(50);
+    }
+    EXPECT_TRUE(served) << "the reader never served the pipe";
+    if (served) {
+        EXPECT_FALSE(install::write_blob(name, install::english_help));
+    }
+    unsigned exit_code = 99;
+    ASSERT_TRUE(test_support::wait_child(reader, 60000, &exit_code));
+    EXPECT_EQ(0u, exit_code);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(install::english_help.start), taken), read_file(received))
         << "the bytes before the failure went in order";
 }
 

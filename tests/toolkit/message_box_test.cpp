@@ -3,14 +3,13 @@
 #include <windows.h>
 
 #include <string>
-#include <thread>
 
 #include "tests/support/child_process.h"
 #include "toolkit/message_box.h"
 
 namespace {
 
-// What the second thread saw of the box before it pressed a button.
+// What the answering timer saw of the box before it pressed a button.
 struct BoxSeen {
     bool found = false;
     HWND owner = nullptr;
@@ -47,14 +46,8 @@ std::string text_of(HWND window) {
     return text;
 }
 
-// Waits for this process's box, reads it and presses `button`.
-void answer_box(int button, BoxSeen* seen) {
-    HWND box = nullptr;
-    for (int tries = 0; tries < 600 && !box; ++tries) {
-        Sleep(100);
-        EnumWindows(find_own_box, reinterpret_cast<LPARAM>(&box));
-    }
-    if (!box) return;
+// Reads the box and presses `button`.
+void answer_box(HWND box, int button, BoxSeen* seen) {
     seen->found = true;
     seen->owner = GetWindow(box, GW_OWNER);
     seen->owner_enabled = seen->owner && IsWindowEnabled(seen->owner);
@@ -73,13 +66,35 @@ struct Answered {
     BoxSeen seen;
 };
 
-// Shows the box on this thread; a second thread answers it.
+// The box that run_box waits for: the button to press, where to note what was seen, and
+// the timer's ticks so far.
+struct PendingBox {
+    int button;
+    BoxSeen* seen;
+    int ticks;
+};
+PendingBox g_pending;
+constexpr int answer_tick_ms = 50;
+constexpr int answer_ticks = 1200;
+
+void CALLBACK answer_when_shown(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = nullptr;
+    EnumWindows(find_own_box, reinterpret_cast<LPARAM>(&box));
+    if (!box && ++g_pending.ticks < answer_ticks) return;
+    KillTimer(nullptr, timer);
+    if (box) answer_box(box, g_pending.button, g_pending.seen);
+}
+
+// Shows the box; a timer of this thread, which the box's own modal loop serves, finds and
+// answers it. No second thread: test programs stay single-threaded.
 template <typename Show>
 Answered run_box(int button, Show show) {
     Answered answered{};
-    std::thread answerer(answer_box, button, &answered.seen);
+    g_pending = {button, &answered.seen, 0};
+    const UINT_PTR timer = SetTimer(nullptr, 0, answer_tick_ms, answer_when_shown);
+    if (!timer) return answered;
     answered.result = show();
-    answerer.join();
+    KillTimer(nullptr, timer);
     return answered;
 }
 
