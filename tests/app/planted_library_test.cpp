@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/support/child_process.h"
 #include "tests/support/registry.h"
 #include "tests/support/temp_folder.h"
 #include "tools/driver/installer_driver.h"
@@ -14,6 +15,7 @@
 namespace {
 
 using test_support::read_file;
+using test_support::write_file;
 
 const char* const planted_libraries[] = {"comctl32.dll", "uxtheme.dll"};
 // What the planted libraries write when a process loads them.
@@ -40,7 +42,6 @@ class PlantedLibraries : public testing::Test {
         test_support::unregister_host();
         ASSERT_TRUE(test_support::register_host(host_));
         test_support::make_folder(host_);
-        ASSERT_TRUE(CopyFileA(SETUP_EXE, setup_.c_str(), FALSE)) << SETUP_EXE;
         for (const char* library : planted_libraries) {
             ASSERT_TRUE(CopyFileA((std::string(PLANTED_DIR) + library).c_str(), (folder_ / library).c_str(), FALSE))
                 << library;
@@ -59,17 +60,40 @@ class PlantedLibraries : public testing::Test {
 
     HWND control(int number) const { return driver::find_control(installer_, number); }
 
+    // Runs a program that loads `library` by its bare name, the unsafe way, as the copy:
+    // under the copy's name, with its per-program settings, from its folder. Returns the
+    // path it loaded the library from.
+    std::string load_the_unsafe_way(const char* library) {
+        if (!CopyFileA(LIBRARY_PROBE, setup_.c_str(), FALSE)) return "no copy of the probe";
+        const test_support::ChildResult run = test_support::run_child("\"" + setup_ + "\" bare " + library);
+        return run.finished && run.exit_code == 0 ? run.output : "the probe failed";
+    }
+
     test_support::TempFolder folder_;
     const std::string host_ = folder_ / "PureBasic\\";
     const std::string setup_ = folder_ / copy_name;
     driver::Installer installer_;
 };
 
-// The copy starts in its own folder as its current folder, so that a search of the current
-// folder would find the planted libraries too.
+// First the control: in this very setup, a program that loads the planted names the unsafe
+// way loads the planted copies, and they leave their lines in the marker. Then the copy of
+// the installer starts in its own folder as its current folder, so that a search of the
+// current folder would find the planted libraries too.
 TEST_F(PlantedLibraries, NoneIsLoadedInAWholeInstallation) {
+    const std::string marker = folder_ / marker_name;
+    for (const char* library : planted_libraries) {
+        ASSERT_TRUE(write_file(marker, ""));
+        EXPECT_EQ(folder_ / library, load_the_unsafe_way(library)) << "the planted library was not loaded";
+        EXPECT_EQ(std::string(library) + " <- " + setup_ + "\r\n", read_file(marker))
+            << "the planted library left no line in the marker";
+    }
+    ASSERT_TRUE(write_file(marker, ""));
+    ASSERT_TRUE(CopyFileA(SETUP_EXE, setup_.c_str(), FALSE)) << SETUP_EXE;
+
     ASSERT_TRUE(driver::start_installer(setup_, installer_, "", 120000, folder_.path().c_str()))
         << "the main window did not show";
+    for (int number : {6, 8, 9})
+        ASSERT_NE(nullptr, control(number)) << "no control " << number;
     driver::press(control(9));
     ASSERT_TRUE(driver::wait_until([&] { return !IsWindowEnabled(control(9)); })) << "English was not chosen";
     driver::press(control(8));
@@ -82,8 +106,7 @@ TEST_F(PlantedLibraries, NoneIsLoadedInAWholeInstallation) {
     EXPECT_TRUE(driver::wait_exit(installer_, 60000, &exit_code)) << "the installer did not end";
     EXPECT_EQ(0u, exit_code);
 
-    EXPECT_FALSE(test_support::file_exists(folder_ / marker_name)) << "planted libraries were loaded:\n"
-                                                                   << read_file(folder_ / marker_name);
+    EXPECT_EQ("", read_file(marker)) << "planted libraries were loaded";
     for (const auto& file : installed_files)
         EXPECT_EQ(read_file(std::string(PAYLOAD_DIR) + file.payload), read_file(host_ + file.path)) << file.path;
 }

@@ -4,7 +4,8 @@
 // the program loads. Built twice, as comctl32.dll and uxtheme.dll, with the entries the
 // program looks for in either, so that a load of it never fails for a missing name. When a
 // process loads it, it appends one line to "planted.log" beside itself: its own file name
-// and the loading program's path.
+// and the loading program's path. When it cannot, the load fails, so that no load of it
+// goes unmarked.
 namespace {
 
 constexpr char marker_name[] = "planted.log";
@@ -17,11 +18,11 @@ char* after_folder(char* path) {
     return name;
 }
 
-void append_marker(HINSTANCE self) {
+bool append_marker(HINSTANCE self) {
     char library[MAX_PATH];
     char program[MAX_PATH];
     const DWORD length = GetModuleFileNameA(self, library, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !GetModuleFileNameA(nullptr, program, MAX_PATH)) return;
+    if (length == 0 || length >= MAX_PATH || !GetModuleFileNameA(nullptr, program, MAX_PATH)) return false;
     char line[2 * MAX_PATH + 8];
     char* name = after_folder(library);
     wsprintfA(line, "%s <- %s\r\n", name, program);
@@ -30,17 +31,18 @@ void append_marker(HINSTANCE self) {
     lstrcpyA(after_folder(marker), marker_name);
     HANDLE file = CreateFileA(marker, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    WriteFile(file, line, lstrlenA(line), &written, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const int size = lstrlenA(line);
+    const bool ok = WriteFile(file, line, size, &written, nullptr) && written == static_cast<DWORD>(size);
     CloseHandle(file);
+    return ok;
 }
 
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) append_marker(self);
-    return TRUE;
+    return reason != DLL_PROCESS_ATTACH || append_marker(self);
 }
 
 // The common controls' initialisation: the real one is not reached.
