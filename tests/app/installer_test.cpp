@@ -186,22 +186,44 @@ std::string payload(const char* name) {
     return read_file(std::string(PAYLOAD_DIR) + name);
 }
 
-// Every file and folder under `folder`, with their contents, in one text.
-std::string tree_of(const std::string& folder) {
+std::string narrow(const std::wstring& text, UINT code_page) {
+    std::string result(text.size() * 3 + 1, '\0');
+    const int length = WideCharToMultiByte(code_page, 0, text.c_str(), -1, result.data(),
+                                           static_cast<int>(result.size()), nullptr, nullptr);
+    result.resize(length > 0 ? length - 1 : 0);
+    return result;
+}
+
+std::string shown_bytes(const std::string& bytes) {
+    if (bytes.size() <= 64) return bytes;
+    unsigned long digest = 2166136261u;  // FNV-1a
+    for (unsigned char byte : bytes)
+        digest = (digest ^ byte) * 16777619u;
+    return std::to_string(bytes.size()) + " bytes #" + std::to_string(digest & 0xFFFFFFFFu);
+}
+
+// Every file and folder under `folder`, with their contents, in one text; names in UTF-8,
+// listed by the wide-character calls, which give them exactly. A long file shows its size
+// and a digest of its bytes, which keeps a failure's message readable.
+std::string tree_of(const std::wstring& folder) {
     std::string listing;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return listing;
     do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            listing += name + "\\{" + tree_of(folder + name + "\\") + "} ";
+            listing += narrow(name, CP_UTF8) + "\\{" + tree_of(folder + name + L"\\") + "} ";
         else
-            listing += name + "=" + read_file(folder + name) + " ";
-    } while (FindNextFileA(search, &entry));
+            listing += narrow(name, CP_UTF8) + "=" + shown_bytes(read_file(folder + name)) + " ";
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
     return listing;
+}
+
+std::string tree_of(const std::string& folder) {
+    return tree_of(test_support::wide(folder));
 }
 
 class Installer : public testing::TestWithParam<Case> {
