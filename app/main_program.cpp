@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "install/run.h"
 #include "services/exit_codes.h"
+#include "services/strings.h"
 #include "toolkit/control.h"
 #include "toolkit/event.h"
 #include "toolkit/message_box.h"
@@ -39,14 +40,28 @@ void choose_language(unsigned char flag) {
     toolkit::add_item(list_control, -1, chosen(heading_line));
 }
 
+// Nothing was written: says why, and ends the program.
+[[noreturn]] void end_without_host(install::RunOutcome outcome) {
+    char* text = services::write_position();
+    if (outcome == install::RunOutcome::unusable_host) {
+        services::append_string(chosen(unusable_host_before));
+        services::append_string(install::unusable_host_folder());
+        services::append_string(chosen(unusable_host_after));
+    } else {
+        services::append_string(chosen(no_host_text));
+    }
+    services::skip_terminator();
+    toolkit::message_box(message_title, text, MB_OK | MB_ICONERROR);
+    services::set_write_position(text);
+    close_installer(services::exit_code_incomplete);
+}
+
 void install() {
     install::build_example_table();
     install::open_progress_bar();
     const install::RunOutcome outcome = install::run_installation();
-    if (outcome == install::RunOutcome::no_host) {
-        toolkit::message_box(message_title, chosen(no_host_text), MB_OK | MB_ICONERROR);
-        close_installer(services::exit_code_incomplete);
-    }
+    if (outcome == install::RunOutcome::no_host || outcome == install::RunOutcome::unusable_host)
+        end_without_host(outcome);
     const int height = toolkit::window_height();
     toolkit::resize_window(toolkit::window_width(), height - progress_strip_height);
     toolkit::free_control(progress_bar);

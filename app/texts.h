@@ -43,6 +43,10 @@ inline constexpr Bilingual failure_text{
     "      Installation of Orvelle library V1.00         \n      failed for some files"};
 inline constexpr Bilingual no_host_text{"PureBasic est introuvable : aucun fichier n'a été installé.",
                                         "PureBasic was not found: no file was installed."};
+// Around the host folder whose name the system's code page cannot hold, as it shows there.
+inline constexpr Bilingual unusable_host_before{"Le nom du dossier de PureBasic ne peut pas servir sur ce système :\n",
+                                                "The name of PureBasic's folder cannot be used on this system:\n"};
+inline constexpr Bilingual unusable_host_after{"\nAucun fichier n'a été installé.", "\nNo file was installed."};
 
 // Lines of the installation run.
 inline constexpr char host_line_ending[] = " . . .";

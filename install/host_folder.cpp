@@ -1,6 +1,7 @@
 #include "install/host_folder.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "services/strings.h"
 
@@ -86,27 +87,39 @@ char* no_folder(char* destination) {
     return services::mid_string(nullptr, 1, 0, destination);
 }
 
-// Reads the command from the registry into `value` (value_buffer_size bytes), expanded
-// when it is an expandable string. False when there is no usable string value.
-bool read_command(char* value) {
+bool no_file(const char*) {
+    return false;
+}
+
+// The longest value taken, in bytes of the ANSI code page with the terminator: one byte
+// less than offered, since a value that fills the offer may have lost its end.
+constexpr int longest_value = value_buffer_size - 2;
+
+// Reads the command from the registry into `value` (value_buffer_size characters),
+// expanded when it is an expandable string. False when there is no usable string value.
+// The wide-character call gives the characters as stored: the ANSI one would hand a
+// name through the code page's best-fit table, as look-alikes.
+bool read_command(wchar_t* value) {
     const RegistryLocation location = host_command_location(GetVersion());
     HKEY key;
     // Read access only: a user without write rights to the key must still find the host.
     if (RegOpenKeyExA(location.root, location.subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
     DWORD type = REG_NONE;
-    DWORD size = value_buffer_size - 1;
-    const LONG status = RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    // Each character takes one byte at least in the code page: the offer keeps its bound.
+    constexpr DWORD offered = (longest_value + 1) * sizeof(wchar_t);
+    DWORD size = offered;
+    const LONG status = RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
     // A value that fills the offered bytes may have lost its end; the registry does not
     // promise a terminator either.
-    if (size >= static_cast<DWORD>(value_buffer_size - 1)) return false;
-    value[size] = 0;
+    if (size >= offered) return false;
+    value[size / sizeof(wchar_t)] = 0;
     if (type == REG_SZ) return true;
-    char expanded[value_buffer_size];
-    const DWORD needed = ExpandEnvironmentStringsA(value, expanded, value_buffer_size - 1);
-    if (needed == 0 || needed > static_cast<DWORD>(value_buffer_size - 1)) return false;
-    std::memcpy(value, expanded, needed);
+    wchar_t expanded[value_buffer_size];
+    const DWORD needed = ExpandEnvironmentStringsW(value, expanded, longest_value + 1);
+    if (needed == 0 || needed > static_cast<DWORD>(longest_value + 1)) return false;
+    std::memcpy(value, expanded, needed * sizeof(wchar_t));
     return true;
 }
 
@@ -147,11 +160,40 @@ char* command_folder(const char* command, char* destination, FileQuery names_fil
     return destination;
 }
 
-char* find_host_folder() {
+AnsiText convert_to_ansi(const wchar_t* text, unsigned code_page, char* destination, int size) {
+    // UTF-8 holds every character and takes neither the flag nor the default character; the
+    // way back tells a broken surrogate there.
+    const bool utf8 = code_page == CP_UTF8;
+    BOOL used_default = FALSE;
+    const int length = WideCharToMultiByte(code_page, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, text, -1, destination, size,
+                                           utf8 ? nullptr : "?", utf8 ? nullptr : &used_default);
+    if (length == 0) {
+        const bool too_long = GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+        if (size > 0) destination[0] = 0;
+        return too_long ? AnsiText::too_long : AnsiText::inexact;
+    }
+    if (used_default) return AnsiText::inexact;
+    // The bytes may still stand for other characters than the text's (a best-fit table that
+    // the flag does not reach): they must read back as the same text.
+    wchar_t back[value_buffer_size];
+    const int back_length =
+        MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, destination, length, back, value_buffer_size);
+    if (back_length == 0 || std::wcscmp(back, text) != 0) return AnsiText::inexact;
+    return AnsiText::exact;
+}
+
+char* find_host_folder(char** unusable) {
     char* destination = services::write_position();
+    wchar_t command[value_buffer_size];
+    if (!read_command(command)) return no_folder(destination);
     char value[value_buffer_size];
-    if (!read_command(value)) return no_folder(destination);
-    return command_folder(value, destination, is_existing_file);
+    const AnsiText text = convert_to_ansi(command, GetACP(), value, longest_value);
+    if (text == AnsiText::exact) return command_folder(value, destination, is_existing_file);
+    if (text == AnsiText::too_long || !unusable) return no_folder(destination);
+    // Only to name the folder: no file is looked for under a shown name.
+    if (services::string_length(command_folder(value, destination, no_file)) > 0)
+        services::assign_string(unusable, destination);
+    return no_folder(destination);
 }
 
 }  // namespace install

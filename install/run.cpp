@@ -34,6 +34,7 @@ constexpr char examples_folder[] = "Examples\\Orvelle";
 constexpr char old_examples_folder[] = "Examples\\Lumora\\";
 
 int g_progress;
+char* g_unusable_host;  // string variable
 // Index of the list's last line: where a scroll goes.
 int g_list_caret;
 
@@ -239,9 +240,9 @@ RunOutcome run_installation() {
     open_progress_bar();
 
     char* start = services::write_position();
-    if (services::string_length(find_host_folder()) == 0) {
+    if (services::string_length(find_host_folder(&g_unusable_host)) == 0) {
         services::set_write_position(start);
-        return RunOutcome::no_host;
+        return g_unusable_host ? RunOutcome::unusable_host : RunOutcome::no_host;
     }
     char* host = nullptr;  // string variable
     services::assign_string(&host, start);
@@ -258,6 +259,10 @@ RunOutcome run_installation() {
     services::free_string_local(host);
     toolkit::disable_control(app::cancel_control, 0);
     return written_all ? RunOutcome::installed : RunOutcome::files_failed;
+}
+
+const char* unusable_host_folder() {
+    return g_unusable_host;
 }
 
 }  // namespace install

@@ -8,9 +8,10 @@
 namespace install {
 
 enum class RunOutcome {
-    installed,     // every file written
-    files_failed,  // the run went through, but some file could not be written
-    no_host,       // no host folder: nothing was created or deleted
+    installed,      // every file written
+    files_failed,   // the run went through, but some file could not be written
+    no_host,        // no host folder: nothing was created or deleted
+    unusable_host,  // the host folder's name does not fit the code page: nothing was created or deleted
 };
 
 // Makes the main window current, grows it by the progress strip and puts a new
@@ -36,10 +37,14 @@ void remove_file(const char* path);
 bool write_blob(const char* path, const Blob& blob);
 
 // Disables the install and cancel controls, installs, asks about the old example folder
-// and enables the cancel control again, except without a host folder, where it returns
-// at once. Below the host folder nothing is removed, created or written where a link, a
-// reparse point or a file's other name would take it elsewhere: such a file counts as
-// one that could not be written.
+// and enables the cancel control again, except without a usable host folder, where it
+// returns at once. Below the host folder nothing is removed, created or written where a
+// link, a reparse point or a file's other name would take it elsewhere: such a file
+// counts as one that could not be written.
 RunOutcome run_installation();
+
+// After the unusable_host outcome, the host folder as a message can name it ("?" for each
+// character that the code page cannot hold); the empty text otherwise.
+const char* unusable_host_folder();
 
 }  // namespace install

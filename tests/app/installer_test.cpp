@@ -31,6 +31,8 @@ enum class Stop { before_language, before_install, after_install };
 // A link in the host folder to read-only files beside it, as whoever can write to the host
 // folder could leave one for an installer run with higher rights.
 enum class Planted { none, earlier_copy_link, sibling_link, help_folder_link };
+// The registered host folder's name, below the temporary folder (code page 1252 here).
+enum class HostName { plain, accented, fullwidth, polish, fullwidth_quote };
 // Clicks queued to the buttons, or the keyboard alone: Tab, Shift+Tab, Space on a button,
 // Enter in a box, Alt+F4.
 enum class Input { mouse, keyboard };
@@ -51,6 +53,8 @@ struct Words {
     const char* completion;
     const char* failure;
     const char* no_host;
+    const char* unusable_before;  // around the host folder whose name cannot be used
+    const char* unusable_after;
 };
 
 const Words french{
@@ -68,6 +72,8 @@ const Words french{
     "      L'installation de la librairie Orvelle V1.00        \n      est terminée",
     "      L'installation de la librairie Orvelle V1.00        \n      a échoué pour certains fichiers",
     "PureBasic est introuvable : aucun fichier n'a été installé.",
+    "Le nom du dossier de PureBasic ne peut pas servir sur ce système :\n",
+    "\nAucun fichier n'a été installé.",
 };
 const Words english{
     "English",
@@ -84,6 +90,8 @@ const Words english{
     "      Installation of Orvelle library V1.00         \n      ended",
     "      Installation of Orvelle library V1.00         \n      failed for some files",
     "PureBasic was not found: no file was installed.",
+    "The name of PureBasic's folder cannot be used on this system:\n",
+    "\nNo file was installed.",
 };
 
 // The files the installer writes: where, the payload file, and the name the list shows.
@@ -120,6 +128,7 @@ struct Case {
     bool close_request = false;  // ends with a close request rather than the cancel control
     Planted planted = Planted::none;
     Input input = Input::mouse;
+    HostName host_name = HostName::plain;
 };
 
 const Case cases[] = {
@@ -160,6 +169,30 @@ const Case cases[] = {
      .planted = Planted::earlier_copy_link},
     {.name = "LinkAtASiblingFileLeavesItsTarget", .planted = Planted::sibling_link},
     {.name = "LinkedHelpFolderLeavesItsFiles", .language = Language::english, .planted = Planted::help_folder_link},
+    {.name = "AccentedHostNameOfTheCodePage",
+     .language = Language::english,
+     .old_examples = OldExamples::tree,
+     .host_name = HostName::accented},
+    {.name = "FullwidthHostNameIsRefused", .host_name = HostName::fullwidth},
+    {.name = "PolishHostNameIsRefused", .language = Language::english, .host_name = HostName::polish},
+    {.name = "FullwidthQuoteInTheHostNameIsRefused", .host_name = HostName::fullwidth_quote},
+};
+
+// Each host name: the folder as registered in UTF-16, an ordinary folder beside it that the
+// code page's best-fit table would read it as (made empty, like the host folder), and, for
+// a name the code page cannot hold, the folder as the installer's message names it.
+struct HostFolderName {
+    const wchar_t* folder;
+    const char* look_alike;
+    const char* shown;
+};
+const HostFolderName host_names[] = {
+    {L"PureBasic\\", nullptr, nullptr},
+    {L"Biblioth\u00e8que\\PureBasic\\", nullptr, nullptr},
+    {L"\uff30\uff22\\", "PB\\", "??\\"},
+    {L"Narz\u0119dzia\\PureBasic\\", "Narzedzia\\PureBasic\\", "Narz?dzia\\PureBasic\\"},
+    // Read as a quote, it would end the path at the temporary folder itself.
+    {L"\uff02PureBasic\\", nullptr, "?PureBasic\\"},
 };
 
 // Each planted link: where it is in the host folder, the files it reaches beside the host
@@ -186,35 +219,61 @@ std::string payload(const char* name) {
     return read_file(std::string(PAYLOAD_DIR) + name);
 }
 
-// Every file and folder under `folder`, with their contents, in one text.
-std::string tree_of(const std::string& folder) {
+std::string narrow(const std::wstring& text, UINT code_page) {
+    std::string result(text.size() * 3 + 1, '\0');
+    const int length = WideCharToMultiByte(code_page, 0, text.c_str(), -1, result.data(),
+                                           static_cast<int>(result.size()), nullptr, nullptr);
+    result.resize(length > 0 ? length - 1 : 0);
+    return result;
+}
+
+std::string shown_bytes(const std::string& bytes) {
+    if (bytes.size() <= 64) return bytes;
+    unsigned long digest = 2166136261u;  // FNV-1a
+    for (unsigned char byte : bytes)
+        digest = (digest ^ byte) * 16777619u;
+    return std::to_string(bytes.size()) + " bytes #" + std::to_string(digest & 0xFFFFFFFFu);
+}
+
+// Every file and folder under `folder`, with their contents, in one text; names in UTF-8,
+// listed by the wide-character calls, which give them exactly. A long file shows its size
+// and a digest of its bytes, which keeps a failure's message readable.
+std::string tree_of(const std::wstring& folder) {
     std::string listing;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return listing;
     do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            listing += name + "\\{" + tree_of(folder + name + "\\") + "} ";
+            listing += narrow(name, CP_UTF8) + "\\{" + tree_of(folder + name + L"\\") + "} ";
         else
-            listing += name + "=" + read_file(folder + name) + " ";
-    } while (FindNextFileA(search, &entry));
+            listing += narrow(name, CP_UTF8) + "=" + shown_bytes(read_file(folder + name)) + " ";
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
     return listing;
+}
+
+std::string tree_of(const std::string& folder) {
+    return tree_of(test_support::wide(folder));
 }
 
 class Installer : public testing::TestWithParam<Case> {
   protected:
     void SetUp() override {
-        host_ = temp_ / "PureBasic\\";
         const Case& c = GetParam();
+        const HostFolderName& name = host_names[static_cast<int>(c.host_name)];
+        const std::wstring host = test_support::wide(temp_.path()) + name.folder;
+        // A name the code page can hold is used as the installer uses it, in that code page.
+        if (!name.shown) host_ = temp_ / narrow(name.folder, CP_ACP);
         words_ = c.language == Language::french ? &french : &english;
         test_support::unregister_host();
         if (c.registered) {
-            ASSERT_TRUE(test_support::register_host(host_));
+            ASSERT_TRUE(test_support::register_host(host));
         }
-        if (c.host_exists) make_folder(host_);
+        if (c.host_exists) make_folders(host);
+        if (name.look_alike) make_folders(test_support::wide(temp_ / name.look_alike));
         if (c.earlier_copies) make_earlier_copies();
         make_old_examples(c.old_examples);
         ASSERT_NO_FATAL_FAILURE(plant_link(c.planted));
@@ -230,6 +289,13 @@ class Installer : public testing::TestWithParam<Case> {
         }
         test_support::unregister_host();
         remove_planted_link();
+    }
+
+    // Makes `folder` (below the temporary folder, with its trailing backslash) and the
+    // folders on the way.
+    void make_folders(const std::wstring& folder) const {
+        for (size_t end = temp_.path().size(); (end = folder.find(L'\\', end)) != std::wstring::npos; ++end)
+            make_folder(folder.substr(0, end));
     }
 
     void make_earlier_copies() {
@@ -477,8 +543,12 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
 
         driver::Box box;
         ASSERT_TRUE(driver::wait_message_box(installer_, box)) << "no message after the install command";
-        if (!c.registered) {
-            expect_message(box, "Infos :", words_->no_host, driver::BoxIcon::error, {IDOK});
+        const char* shown = host_names[static_cast<int>(c.host_name)].shown;
+        if (!c.registered || shown) {
+            const std::string text = c.registered
+                                         ? words_->unusable_before + temp_.path() + shown + words_->unusable_after
+                                         : words_->no_host;
+            expect_message(box, "Infos :", text, driver::BoxIcon::error, {IDOK});
             EXPECT_EQ(std::vector<std::string>{words_->heading}, driver::list_lines(control(100)));
             ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
             unsigned exit_code = 99;

@@ -22,7 +22,21 @@ bool set_text(HKEY root, const std::string& key_name, const char* name, const st
     return status == ERROR_SUCCESS;
 }
 
+bool set_wide_text(HKEY root, const char* key_name, const std::wstring& value) {
+    HKEY key;
+    if (RegCreateKeyExA(root, key_name, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG status = RegSetValueExW(key, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
 }  // namespace
+
+bool register_host(const std::wstring& folder) {
+    return set_wide_text(HKEY_CLASSES_ROOT, command_key, L"\"" + folder + L"PureBasic.exe\" \"%1\"");
+}
 
 bool register_host(const std::string& folder) {
     return set_text(HKEY_CLASSES_ROOT, command_key, "", "\"" + folder + "PureBasic.exe\" \"%1\"");

@@ -11,6 +11,9 @@ namespace test_support {
 // opens files with "PureBasic.exe" under HKEY_CLASSES_ROOT. unregister_host removes it.
 bool register_host(const std::string& folder);
 void unregister_host();
+// The same with a folder in UTF-16, written as the platform stores it: for names that the
+// ANSI code page cannot hold, which the ANSI call would turn into look-alikes.
+bool register_host(const std::wstring& folder);
 
 // Wine's settings for programs named `program`: the `libraries` (names without ".dll") are
 // looked for natively first, as Windows does, in the program's folder before the system

@@ -23,13 +23,6 @@ bool wait_for_path(const std::string& path, bool exists) {
     return false;
 }
 
-std::wstring wide(const std::string& text) {
-    std::wstring result(text.size() + 1, L'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), static_cast<int>(result.size()));
-    result.resize(length > 0 ? length - 1 : 0);
-    return result;
-}
-
 // Listing and removing by the exact names: names that the ANSI calls would map to look-alike
 // characters ("\\", "/", ".") could lead the removal out of the folder.
 void remove_wide_tree(const std::wstring& path) {
@@ -88,8 +81,9 @@ bool write_file(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
-std::string read_file(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+namespace {
+
+std::string read_whole(HANDLE file) {
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes(GetFileSize(file, nullptr), '\0');
     DWORD got = 0;
@@ -97,6 +91,16 @@ std::string read_file(const std::string& path) {
     CloseHandle(file);
     bytes.resize(got);
     return bytes;
+}
+
+}  // namespace
+
+std::string read_file(const std::string& path) {
+    return read_whole(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+std::string read_file(const std::wstring& path) {
+    return read_whole(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 bool file_exists(const std::string& path) {
@@ -111,6 +115,17 @@ bool folder_exists(const std::string& path) {
 
 void make_folder(const std::string& path) {
     CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void make_folder(const std::wstring& path) {
+    CreateDirectoryW(path.c_str(), nullptr);
+}
+
+std::wstring wide(const std::string& text) {
+    std::wstring result(text.size() + 1, L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), static_cast<int>(result.size()));
+    result.resize(length > 0 ? length - 1 : 0);
+    return result;
 }
 
 bool set_read_only(const std::string& path) {

@@ -29,6 +29,11 @@ bool file_exists(const std::string& path);
 bool folder_exists(const std::string& path);
 void make_folder(const std::string& path);
 bool set_read_only(const std::string& path);
+// The same by the wide-character calls, for names that the ANSI code page cannot hold;
+// wide() gives an ANSI text in UTF-16.
+std::wstring wide(const std::string& text);
+std::string read_file(const std::wstring& path);
+void make_folder(const std::wstring& path);
 // Removes a tree like TempFolder does; links are removed, not followed, and names are taken
 // exactly as the folder holds them (wide-character calls).
 void remove_tree(const std::string& path);
