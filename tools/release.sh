@@ -6,8 +6,8 @@
 #   tools/release.sh --update [BUILD_DIR]   records them in release/SHA256SUMS
 #   tools/release.sh --check [BUILD_DIR]    compares them with release/SHA256SUMS
 # BUILD_DIR: default build-release/ beside the sources. The check's exit status: 0 the same
-# bytes, 1 other bytes from the same compiler packages, 3 other compiler packages than
-# those recorded, which may give other bytes without a fault.
+# bytes, 1 other bytes from the same compiler packages, 2 no record or a malformed one,
+# 3 other compiler packages than those recorded, which may give other bytes without a fault.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
