@@ -12,14 +12,17 @@ compiler_versions() {
     dpkg-query -W -f='${Package} ${Version}\n' "${release_compilers[@]}"
 }
 
-# write_sums FILE HASH VERSIONS
+# write_sums FILE HASH VERSIONS [SIGNED_HASH]: SIGNED_HASH is that of the same bytes with
+# the committed signature attached, published as orvelle_setup-signed.exe.
 write_sums() {
     {
         echo "# The release executable built from the committed sources by tools/release.sh with the"
         echo "# compiler packages below; other versions may give other bytes. To check a copy, run"
-        echo "# sha256sum -c SHA256SUMS in the folder that holds it (with this file copied there)."
+        echo "# sha256sum -c --ignore-missing SHA256SUMS in the folder that holds it (with this file"
+        echo "# copied there)."
         sed 's/^/# package /' <<<"$3"
         echo "$2  orvelle_setup.exe"
+        [ -z "${4:-}" ] || echo "$4  orvelle_setup-signed.exe"
     } >"$1"
 }
 
