@@ -22,11 +22,15 @@ signing_time() {
 sign_release() {
     local timestamp=()
     [ -z "$5" ] || timestamp=(-ts "$5")
-    # osslsigncode writes over no file.
-    rm -f "$6" "$7"
-    osslsigncode sign -pkcs12 "$2" -readpass "$3" -h sha256 -time "$4" "${timestamp[@]}" -in "$1" -out "$6" ||
+    # osslsigncode writes over no file. A failed signing leaves an earlier signature as it was.
+    rm -f "$6" "$7.new"
+    if ! osslsigncode sign -pkcs12 "$2" -readpass "$3" -h sha256 -time "$4" "${timestamp[@]}" -in "$1" -out "$6" ||
+        ! osslsigncode extract-signature -in "$6" -out "$7.new" >/dev/null; then
+        echo "FAILED: osslsigncode could not sign $1 with the key in $2 (see above: a wrong password?)"
+        rm -f "$6" "$7.new"
         return 1
-    osslsigncode extract-signature -in "$6" -out "$7"
+    fi
+    mv "$7.new" "$7"
 }
 
 # signed_sha256 SUMS: the signed file's SHA-256 recorded in SUMS, if any.

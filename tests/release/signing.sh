@@ -101,6 +101,12 @@ sign_release "$unsigned" "$pki/signer.p12" /dev/stdin "$SOURCE_DATE_EPOCH" "" "$
     <"$password" >/dev/null
 cmp -s "$signed" "$work/again.exe" || fail "signing the same bytes twice gave other bytes: $(cmp "$signed" "$work/again.exe")"
 cmp -s "$committed_signature" "$work/again.p7s" || fail "signing the same bytes twice gave another signature"
+# A wrong password: no signed file, and the signature made before stays as it was.
+cp "$committed_signature" "$work/kept.p7s"
+echo "wrong password" | sign_release "$unsigned" "$pki/signer.p12" /dev/stdin "$SOURCE_DATE_EPOCH" "" "$work/wrong.exe" \
+    "$work/kept.p7s" >/dev/null 2>&1 && fail "signing with a wrong password succeeded"
+cmp -s "$committed_signature" "$work/kept.p7s" || fail "a failed signing changed the signature made before"
+[ ! -e "$work/wrong.exe" ] || fail "a failed signing left a signed file"
 
 # A fresh build of the signed copy, checked as anyone would.
 check=0
