@@ -14,7 +14,7 @@ build_dir=$(cd "$build_dir" && pwd)
 say() { printf '== %s\n' "$*"; }
 . "$root/tools/packages.sh"
 
-packages=(cmake ninja-build gcc g++-mingw-w64-i686-posix googletest
+packages=(cmake ninja-build gcc g++-mingw-w64-i686-posix googletest osslsigncode openssl
           wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fonts-liberation fonts-wine fp-utils libchm-bin python3)
 
 # Some kernels (or sandboxes) cannot start 32-bit programs, and Wine's 32-bit loader is

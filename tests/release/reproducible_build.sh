@@ -10,12 +10,7 @@ src=$(cd "${1:?source folder}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The files a clean clone has: tracked ones, and new ones not yet committed.
-copy_sources() {
-    mkdir -p "$1"
-    (cd "$src" && git ls-files -z --cached --others --exclude-standard |
-        tar --null --no-recursion --ignore-failed-read -T - -cf -) | tar -xf - -C "$1"
-}
+. "$(dirname "$0")/sources.sh"
 
 # The section (or "headers") holding each of the first differing file offsets.
 show_differences() {
