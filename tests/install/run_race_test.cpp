@@ -25,7 +25,7 @@ using test_support::write_file;
 
 constexpr int rounds = 20;
 constexpr int tree_entries = 500;
-constexpr int file_steps = 100;  // each one removal and one written file
+constexpr int file_steps = 500;  // each one removal and one written file
 const char victim_bytes[] = "another user's";
 
 // Polls until `path` exists, for at most 30 s.
