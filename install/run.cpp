@@ -7,6 +7,7 @@
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "install/host_folder.h"
+#include "services/below.h"
 #include "services/files.h"
 #include "services/folders.h"
 #include "services/memory.h"
@@ -74,54 +75,34 @@ void report_file(bool written, const char* shown) {
     add_line(Text{chosen(app::file_not_written), shown});
 }
 
-// Whether host + relative stays inside the host folder: nothing on the way is a link or a
-// reparse point, and a file there has no other name. The host folder itself may be
-// reached through a link: the registry names it, and a folder that others can write to
-// may hold anything below it.
-bool is_inside(const char* host, const char* relative) {
-    const int kind = services::path_kind(host, relative);
-    return kind == services::path_missing || kind == services::path_plain;
-}
-
-// Removes host + relative, unless a folder on the way leads out of the host folder.
-void remove_below(const char* host, const char* relative) {
-    char* folder = services::path_part(relative, services::write_position());
-    services::skip_terminator();
-    const bool inside = is_inside(host, folder);
-    services::set_write_position(folder);
-    if (inside) remove_file(Text{host, relative});
-}
-
-// Creates host + relative when nothing is there, and no link on the way would put it
-// elsewhere.
-void create_below(const char* host, const char* relative) {
-    if (services::path_kind(host, relative) == services::path_missing) services::create_folder(Text{host, relative});
-}
-
 // The earlier copy goes first; a written file is one step more on the progress bar. What
 // still leads elsewhere after the removal (a link the platform cannot remove, a file with
 // other names) is not written.
-bool install_file(const char* host, const char* relative, const Blob& blob) {
-    remove_below(host, relative);
-    const bool written = is_inside(host, relative) && write_blob(Text{host, relative}, blob);
+bool install_file(const char* relative, const Blob& blob) {
+    remove_file(relative);
+    const bool written = write_blob(relative, blob);
     if (written) progress_step();
     return written;
 }
 
-// One level per call, parents first; an existing folder is no error.
+// One level per call, parents first, below the host folder; an existing folder is no error.
 constexpr const char* host_folders[] = {
-    "",      "Examples\\", "Examples\\Orvelle\\", "Residents\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\",
-    "Help\\"};
+    "Examples\\", "Examples\\Orvelle\\", "Residents\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\", "Help\\"};
 
-void create_folders(const char* host) {
+// The host folder itself may be reached through a link; from there on every act is checked
+// against its final place. False when it is not there to work in.
+bool create_folders(const char* host) {
+    services::create_folder(host);
+    if (!services::enter_base(host)) return false;
     for (const char* folder : host_folders)
-        create_below(host, folder);
+        services::create_folder_below(folder);
+    return true;
 }
 
 bool install_help(const char* host) {
     const Blob& help = app::language() == app::language_french ? french_help : english_help;
-    remove_below(host, "\\Help\\Lumora.chm");
-    const bool written = install_file(host, help_path, help);
+    remove_file("\\Help\\Lumora.chm");
+    const bool written = install_file(help_path, help);
     if (written) scroll_list();
     add_line(Text{host, app::host_line_ending});
     report_file(written, help_shown);
@@ -130,9 +111,9 @@ bool install_help(const char* host) {
 }
 
 // The library and the resident file: the sibling's file goes, then the earlier own one.
-bool install_host_file(const char* host, const char* sibling, const char* relative, const Blob& blob) {
-    remove_below(host, sibling);
-    const bool written = install_file(host, relative, blob);
+bool install_host_file(const char* sibling, const char* relative, const Blob& blob) {
+    remove_file(sibling);
+    const bool written = install_file(relative, blob);
     report_file(written, relative);
     scroll_list();
     return written;
@@ -151,12 +132,13 @@ bool install_examples(const char* host) {
     for (int row = 0; row < example_table_rows(); ++row) {
         const ExampleRow& example = *example_row(row);
         const Text relative{examples_folder, example.name};
-        remove_below(host, relative);
+        remove_file(relative);
         char* folder = services::path_part(relative, services::write_position());
         services::skip_terminator();
-        create_below(host, folder);
+        // Nothing goes into a folder that is not at its own place.
+        const bool ready = services::create_folder_below(folder) != 0;
         services::set_write_position(folder);
-        const bool written = install_file(host, relative, Blob{cursor, example.size});
+        const bool written = ready && install_file(relative, Blob{cursor, example.size});
         report_file(written, example.name);
         scroll_list();
         written_all = written_all && written;
@@ -168,16 +150,16 @@ bool install_examples(const char* host) {
 // The superseded library's example folder goes only when the user says so.
 void offer_old_examples_deletion(const char* host) {
     // Through a linked Examples\ folder, the folder asked about would lie elsewhere.
-    if (!is_inside(host, "Examples\\")) return;
+    if (services::path_kind(host, "Examples\\") != services::path_plain) return;
     const Text folder{host, old_examples_folder};
     if (services::probe_path(folder) != services::probe_folder) return;
     const Text question{chosen(app::question_before), folder, chosen(app::question_after)};
     // The main window is not redrawn behind the question.
     LockWindowUpdate(toolkit::window_handle(app::main_window));
     const int answer = toolkit::message_box(chosen(app::question_title), question, MB_YESNO | MB_ICONQUESTION);
-    const bool deleted =
-        answer == IDYES &&
-        services::delete_folder_tree(folder, "*.*", services::delete_subfolders | services::delete_read_only) != 0;
+    // The question may wait for a long time, and the folders may change meanwhile: the
+    // deletion checks again, on what it acts on, at the moment it acts.
+    const bool deleted = answer == IDYES && services::delete_tree_below(old_examples_folder) != 0;
     LockWindowUpdate(nullptr);
     if (answer != IDYES) return;
     add_line(chosen(deleted ? app::folder_deleted : app::folder_not_deleted));
@@ -208,30 +190,22 @@ void scroll_list() {
     services::delay_ms(scroll_pause_ms);
 }
 
-void remove_file(const char* path) {
-    char* folder = services::path_part(path, services::write_position());
-    services::skip_terminator();
-    const int kind = services::path_kind(folder, path + services::string_length(folder));
-    services::set_write_position(folder);
-    if (kind == services::path_linked) {
-        // Clearing the attributes or deleting through a link would reach its target.
-        services::delete_link(path);
-        return;
-    }
-    // A file's attributes belong to all its names, so with other names they stay.
-    if (kind == services::path_plain) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (kind != services::path_missing) services::delete_file(path);
+void remove_file(const char* relative) {
+    services::remove_below(relative);
 }
 
-bool write_blob(const char* path, const Blob& blob) {
-    if (!services::create_new_file(payload_file_number, path)) return false;
+bool write_blob(const char* relative, const Blob& blob) {
+    if (!services::create_file_below(payload_file_number, relative)) return false;
     bool written = true;
     for (int i = 0; written && i < blob.length; ++i)
         written = services::write_byte(services::peek_byte(blob.start + i)) != 0;
+    // A partly written file is no copy of the payload: it goes through its own handle.
+    if (!written) {
+        services::delete_open_file(payload_file_number);
+        return false;
+    }
     services::close_file(payload_file_number);
-    // A partly written file is no copy of the payload.
-    if (!written) services::delete_file(path);
-    return written;
+    return true;
 }
 
 RunOutcome run_installation() {
@@ -247,14 +221,14 @@ RunOutcome run_installation() {
     char* host = nullptr;  // string variable
     services::assign_string(&host, start);
 
-    create_folders(host);
+    const bool entered = create_folders(host);
     add_line(app::separator_line());
     bool written_all = install_help(host);
-    written_all =
-        install_host_file(host, "PureLibraries\\UserLibraries\\Lumora", library_path, library_file) && written_all;
-    written_all = install_host_file(host, "Residents\\Lumora.res", resident_path, resident_file) && written_all;
+    written_all = install_host_file("PureLibraries\\UserLibraries\\Lumora", library_path, library_file) && written_all;
+    written_all = install_host_file("Residents\\Lumora.res", resident_path, resident_file) && written_all;
     written_all = install_examples(host) && written_all;
-    offer_old_examples_deletion(host);
+    if (entered) offer_old_examples_deletion(host);
+    services::leave_base();
 
     services::free_string_local(host);
     toolkit::disable_control(app::cancel_control, 0);

@@ -24,23 +24,23 @@ void progress_step();
 // Scrolls the list to its last line, then a short pause.
 void scroll_list();
 
-// Clears the file's attributes (read-only, hidden, system) and deletes it; a missing
-// file is no error. A link is removed itself where the platform can, and otherwise
-// stays; its target is never changed. A file with other names (hard links) loses this
-// name only, and keeps its attributes.
-void remove_file(const char* path);
+// Removes host folder + relative through one checked handle (services::remove_below): a
+// read-only file goes, a missing one is no error; a link is removed itself where the
+// platform shows it as one, and otherwise stays; a file with other names (hard links)
+// loses this name only. Works below the base the run entered (services::enter_base).
+void remove_file(const char* relative);
 
-// Writes the blob's bytes to a new file at `path`, one platform write per byte. True
-// only when every byte was written; a file that could not be written whole is closed
-// and deleted. Nothing may be at the path: not even a link to a missing file, which
-// would be created where the link points.
-bool write_blob(const char* path, const Blob& blob);
+// Writes the blob's bytes to a new file at host folder + relative, one platform write per
+// byte, through the handle that was checked to be at its own place before the first byte.
+// True only when every byte was written; a file that could not be written whole is deleted
+// through that handle. Nothing may be at the path: not even a link to a missing file.
+bool write_blob(const char* relative, const Blob& blob);
 
 // Disables the install and cancel controls, installs, asks about the old example folder
 // and enables the cancel control again, except without a usable host folder, where it
 // returns at once. Below the host folder nothing is removed, created or written where a
-// link, a reparse point or a file's other name would take it elsewhere: such a file
-// counts as one that could not be written.
+// link, a reparse point or a file's other name would take it elsewhere, even if the disk
+// changes while the run goes on: such a file counts as one that could not be written.
 RunOutcome run_installation();
 
 // After the unusable_host outcome, the host folder as a message can name it ("?" for each

@@ -108,6 +108,26 @@ HANDLE open_file_for_reading(int number, const char* path) {
     return open_numbered(number, path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
+HANDLE keep_file(int number, HANDLE file) {
+    if (!make_room(number)) {
+        if (file) CloseHandle(file);
+        return nullptr;
+    }
+    close_number(number);
+    g_files[number] = file;
+    g_current = file;
+    return file;
+}
+
+int delete_open_file(int number) {
+    HANDLE file = handle_of(number);
+    if (!file) return 0;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    const int deleted = SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+    close_number(number);
+    return deleted;
+}
+
 HANDLE use_file(int number) {
     if (number < 0 || number >= g_room) return nullptr;
     g_current = g_files[number];

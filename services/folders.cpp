@@ -221,16 +221,6 @@ int path_kind(const char* base, const char* relative) {
     return kind;
 }
 
-int delete_link(const char* path) {
-    wchar_t link[check_text_size + 1];
-    if (widen(path, link, check_text_size) <= 0) return 0;
-    // Only a link that the platform shows as one is removed as one: the link, not its target.
-    const DWORD attributes = GetFileAttributesW(link);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(link) ? 1 : 0;
-    return DeleteFileW(link) ? 1 : 0;
-}
-
 int delete_folder(const char* path, const char* pattern) {
     return delete_folder_tree(path, pattern, 0);
 }

@@ -2,7 +2,7 @@
 
 // Folder operations, the path probe and the link checks. Relative paths of
 // delete_folder_tree, probe_path and path_kind resolve against the installer folder;
-// create_folder, delete_file and delete_link use the current directory as it is.
+// create_folder and delete_file use the current directory as it is.
 namespace services {
 
 // Fixed path sizes: the folder-tree deletion's search text (folder, separator and
@@ -58,11 +58,6 @@ int delete_folder(const char* path, const char* pattern);
 // empty names (doubled separators) are skipped. A path longer than check_text_size, or one
 // that resolves to a longer path, counts as linked.
 int path_kind(const char* base, const char* relative);
-
-// Deletes the link that `path` names, never what it points to: a file or folder link that
-// the platform shows as a link (a reparse point). Non-zero when it was removed; anything
-// else stays.
-int delete_link(const char* path);
 
 // The size (low 32 bits) of the file that `path` names, probe_folder for a folder or an
 // existing drive root ("C:" or "C:\"), probe_missing for nothing, an empty or absent

@@ -26,7 +26,9 @@ using test_support::set_read_only;
 using test_support::write_file;
 
 enum class Language { french, english };
-enum class OldExamples { absent, file, tree, busy_tree, link };
+// swapped: while the question waits, "Examples" is renamed and a link in its place leads to
+// another user's folder beside the host folder, which holds a "Lumora" of its own.
+enum class OldExamples { absent, file, tree, busy_tree, link, swapped };
 enum class Stop { before_language, before_install, after_install };
 // A link in the host folder to read-only files beside it, as whoever can write to the host
 // folder could leave one for an installer run with higher rights.
@@ -143,6 +145,8 @@ const Case cases[] = {
     {"OldExamplesDeletedOnYes", Language::english, true, true, false, OldExamples::tree, IDYES},
     {"OldExamplesThatCannotGoAreReported", Language::french, true, true, false, OldExamples::busy_tree, IDYES},
     {"LinkedOldExamplesLeaveTheirTarget", Language::english, true, true, false, OldExamples::link, IDYES},
+    {"OldExamplesSwappedWhileAskedLeaveTheOtherFolder", Language::english, true, true, false, OldExamples::swapped,
+     IDYES},
     // With the old examples, a question stops the run while its progress bar can be read.
     {"HeldResidentFileIsReported", Language::french, true, true, true, OldExamples::tree, IDNO,
      "Residents\\Orvelle.res"},
@@ -196,19 +200,24 @@ const HostFolderName host_names[] = {
 };
 
 // Each planted link: where it is in the host folder, the files it reaches beside the host
-// folder (in "elsewhere\\", all read-only), and the installed file it stands for, if any.
+// folder (in "elsewhere\\", all read-only), the installed file it stands for, if any, and
+// whether it stands at a file's place (where the run removes the link, if the platform
+// opens it as a link) or is a folder on the way (never removed).
 struct PlantedLink {
     const char* link;
     const char* target;
     std::vector<const char*> outside_files;
     const char* stands_for;
+    bool at_file;
 };
 const PlantedLink planted_links[] = {
     {},
-    {"Residents\\Orvelle.res", "elsewhere\\Orvelle.res", {"Orvelle.res"}, "Residents\\Orvelle.res"},
-    {"PureLibraries\\UserLibraries\\Lumora", "elsewhere\\Lumora", {"Lumora"}, nullptr},
-    {"Help", "elsewhere", {"Lumora.chm", "Orvelle.chm"}, "Help\\Orvelle.chm"},
+    {"Residents\\Orvelle.res", "elsewhere\\Orvelle.res", {"Orvelle.res"}, "Residents\\Orvelle.res", true},
+    {"PureLibraries\\UserLibraries\\Lumora", "elsewhere\\Lumora", {"Lumora"}, nullptr, true},
+    {"Help", "elsewhere", {"Lumora.chm", "Orvelle.chm"}, "Help\\Orvelle.chm", false},
 };
+// The other user's folder of the swapped case, beside the host folder: read-only files.
+const char* const victim_files[] = {"Lumora\\a.pb", "Lumora\\Sub\\b.pb"};
 
 // Cases show by their names in test listings.
 void PrintTo(const Case& c, std::ostream* out) {
@@ -326,6 +335,17 @@ class Installer : public testing::TestWithParam<Case> {
             ASSERT_TRUE(write_file(temp_ / "outside\\kept.pb", old_bytes));
             ASSERT_TRUE(write_file(temp_ / "outside\\inner\\kept.pb", old_bytes));
             ASSERT_TRUE(test_support::make_link(temp_ / "outside", old));
+            link_removable_ = test_support::opens_as_link(old);
+        } else if (kind == OldExamples::swapped) {
+            make_folder(old);
+            ASSERT_TRUE(write_file(old + "\\a.pb", old_bytes));
+            ASSERT_TRUE(write_file(old + "\\b.pb", old_bytes));
+            for (const char* folder : {"victim", "victim\\Lumora", "victim\\Lumora\\Sub"})
+                make_folder(temp_ / folder);
+            for (const char* file : victim_files) {
+                ASSERT_TRUE(write_file(temp_ / "victim\\" + file, old_bytes));
+                ASSERT_TRUE(set_read_only(temp_ / "victim\\" + file));
+            }
         } else {
             make_folder(old);
             for (const char* entry : old_tree) {
@@ -364,18 +384,49 @@ class Installer : public testing::TestWithParam<Case> {
         for (size_t end = host_.size(); (end = at.find('\\', end + 1)) != std::string::npos;)
             make_folder(at.substr(0, end));
         ASSERT_TRUE(test_support::make_link(temp_ / link.target, at));
+        // Asked of the platform before the run, so that a run that removes nothing fails.
+        link_removable_ = link.at_file && test_support::opens_as_link(at);
+    }
+
+    // While the question waits: "Examples" goes aside, and a link to the other user's
+    // folder takes its place.
+    void swap_examples() {
+        ASSERT_TRUE(MoveFileA((host_ + "Examples").c_str(), (host_ + "Examples.old").c_str()));
+        ASSERT_TRUE(test_support::make_link(temp_ / "victim", host_ + "Examples"));
     }
 
     // Before the temporary folder goes: its removal cannot tell a file link from a file.
     void remove_planted_link() {
         if (GetParam().planted != Planted::none) test_support::remove_link(host_ + planted().link);
+        if (GetParam().old_examples == OldExamples::swapped) test_support::remove_link(host_ + "Examples");
     }
 
-    // The installed file that a link still stands for after the run: a link that the
-    // platform cannot remove stays, and the file is not written through it.
+    // The installed file that a link stands for: unless the run can remove the link, it
+    // stays, and the file is not written through it.
     const char* unwritten_through_link() const {
         const char* file = planted().stands_for;
-        return file && read_file(host_ + file) == old_bytes ? file : nullptr;
+        return file && !link_removable_ ? file : nullptr;
+    }
+
+    // Whether the run deletes the old example folder on Yes: a held file keeps it, a link
+    // goes where the platform opens it as one, and a folder swapped for a link stays.
+    bool old_examples_deleted() const {
+        switch (GetParam().old_examples) {
+            case OldExamples::tree:
+                return true;
+            case OldExamples::link:
+                return link_removable_;
+            default:
+                return false;
+        }
+    }
+
+    void expect_victim_untouched() const {
+        for (const char* file : victim_files) {
+            const std::string path = temp_ / "victim\\" + file;
+            EXPECT_EQ(old_bytes, read_file(path)) << path;
+            EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) << path << " is not read-only";
+        }
     }
 
     bool under_planted_link(const std::string& file) const {
@@ -503,6 +554,9 @@ class Installer : public testing::TestWithParam<Case> {
         for (HWND bar : driver::find_controls(installer_, 201))
             progress.push_back(SendMessageW(bar, PBM_GETPOS, 0, 0));
         EXPECT_EQ((std::vector<LRESULT>{1, c.held_open ? 4 : 5}), progress);
+        if (c.old_examples == OldExamples::swapped) {
+            ASSERT_NO_FATAL_FAILURE(swap_examples());
+        }
         ASSERT_NO_FATAL_FAILURE(answer(box, c.answer));
     }
 
@@ -512,6 +566,7 @@ class Installer : public testing::TestWithParam<Case> {
     driver::Installer installer_;
     HANDLE held_ = nullptr;
     bool alt_held_ = false;
+    bool link_removable_ = false;  // the run can remove the case's link: the platform opens it as one
     std::string before_;           // the whole temporary folder before the installer starts
     std::string old_tree_before_;  // the old examples' tree
 };
@@ -565,11 +620,8 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
         std::vector<std::string> lines = expected_lines(unwritten);
         const std::string old = host_ + "Examples\\Lumora\\";
         if (c.answer == IDYES) {
-            // A held file keeps its folder; a link may stay where the platform cannot remove one.
-            const bool gone = !folder_exists(old);
-            if (c.old_examples != OldExamples::link) {
-                EXPECT_EQ(c.old_examples == OldExamples::tree, gone);
-            }
+            const bool gone = old_examples_deleted();
+            EXPECT_EQ(gone, !folder_exists(old));
             lines.insert(lines.end(), {gone ? words_->deleted : words_->not_deleted, old});
         }
         EXPECT_EQ(lines, driver::list_lines(control(100)));
@@ -605,12 +657,17 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
                              : c.language == Language::french ? "help_fr.chm"
                                                               : "help_en.chm";
         const bool held = unwritten && std::string(unwritten) == file.path;
-        EXPECT_EQ(held ? old_bytes : payload(source), read_file(host_ + file.path)) << file.path;
+        std::string path = host_ + file.path;
+        // The examples went aside with their folder.
+        if (c.old_examples == OldExamples::swapped && path.find("Examples\\") == host_.size())
+            path.insert(host_.size() + 8, ".old");
+        EXPECT_EQ(held ? old_bytes : payload(source), read_file(path)) << file.path;
     }
     for (const char* file : sibling_files) {
-        if (!under_planted_link(file)) {
-            EXPECT_FALSE(file_exists(host_ + file)) << file;
-        }
+        // A link that stays shows its target, beside the host folder.
+        const bool kept = under_planted_link(file) && !link_removable_;
+        EXPECT_EQ(kept ? old_bytes : "", read_file(host_ + file)) << file;
+        EXPECT_EQ(kept, file_exists(host_ + file)) << file;
     }
     expect_outside_untouched();
     const std::string old = host_ + "Examples\\Lumora";
@@ -631,6 +688,10 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
             break;
         case OldExamples::link:
             EXPECT_EQ("inner\\{kept.pb=an earlier copy } kept.pb=an earlier copy ", tree_of(temp_ / "outside\\"));
+            break;
+        case OldExamples::swapped:
+            expect_victim_untouched();
+            EXPECT_EQ("a.pb=an earlier copy b.pb=an earlier copy ", tree_of(host_ + "Examples.old\\Lumora\\"));
             break;
     }
 }

@@ -152,6 +152,18 @@ std::string unix_path(const std::string& windows_path) {
     return result;
 }
 
+bool opens_as_link(const std::string& link) {
+    HANDLE handle =
+        CreateFileA(link.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    const bool shown = GetFileInformationByHandle(handle, &information) &&
+                       (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    CloseHandle(handle);
+    return shown;
+}
+
 bool make_link(const std::string& target, const std::string& link) {
     const std::string unix_target = unix_path(target);
     const std::string unix_link = unix_path(link);

@@ -46,6 +46,11 @@ void remove_tree(const std::string& path);
 bool make_link(const std::string& target, const std::string& link);
 void remove_link(const std::string& link);
 
+// True when the platform opens `link` as the link itself (a handle opened with
+// FILE_FLAG_OPEN_REPARSE_POINT shows a reparse point), so that it can be removed without
+// reaching its target; Wine opens the target instead. Asked before the act under test.
+bool opens_as_link(const std::string& link);
+
 // The Unix path of a Windows path under Wine (for fixtures made with host tools), or the
 // empty text when Wine cannot tell.
 std::string unix_path(const std::string& windows_path);

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "services/below.h"
+#include "services/files.h"
+#include "tests/support/temp_folder.h"
+
+using namespace services;
+using test_support::file_exists;
+using test_support::folder_exists;
+using test_support::make_folder;
+using test_support::make_link;
+using test_support::opens_as_link;
+using test_support::read_file;
+using test_support::remove_link;
+using test_support::set_read_only;
+using test_support::write_file;
+
+namespace {
+
+bool is_read_only(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// A host folder that others may write to, entered as the base, and beside it a folder of
+// another user's files: "outside\ro.txt" (read-only) and "outside\plain.txt".
+class Below : public testing::Test {
+  protected:
+    void SetUp() override {
+        make_folder(host_);
+        make_folder(host_ + "Residents");
+        make_folder(outside_);
+        write_file(outside_ + "\\ro.txt", "outside");
+        set_read_only(outside_ + "\\ro.txt");
+        write_file(outside_ + "\\plain.txt", "plain");
+        ASSERT_NE(0, enter_base(host_.c_str()));
+    }
+    void TearDown() override {
+        leave_base();
+        close_file(0);
+        for (const std::string& link : links_)
+            remove_link(link);
+    }
+    // A link made for the test, removed before the temporary folder goes.
+    bool link(const std::string& target, const std::string& at) {
+        links_.push_back(at);
+        return make_link(target, at);
+    }
+    void expect_outside_intact() const {
+        EXPECT_EQ("outside", read_file(outside_ + "\\ro.txt"));
+        EXPECT_TRUE(is_read_only(outside_ + "\\ro.txt"));
+        EXPECT_EQ("plain", read_file(outside_ + "\\plain.txt"));
+    }
+
+    test_support::TempFolder temp_;
+    const std::string host_ = temp_ / "host\\";
+    const std::string outside_ = temp_ / "outside";
+    std::vector<std::string> links_;
+};
+
+TEST_F(Below, RemoveTakesOnlyWhatIsAtItsOwnPlace) {
+    const std::string at = host_ + "Residents\\Orvelle.res";
+    enum class What { read_only_file, hard_link, read_only_hard_link, file_link, folder, nothing };
+    const struct {
+        What what;
+        const char* relative;
+        bool removed;  // where the platform does not open a link as itself
+        bool name_stays;
+    } cases[] = {
+        {What::read_only_file, "Residents\\Orvelle.res", true, false},
+        {What::read_only_file, "\\Residents\\\\Orvelle.res", true, false},
+        {What::hard_link, "Residents\\Orvelle.res", true, false},
+        // Its attributes are the outside file's too: they stay, and so does the name.
+        {What::read_only_hard_link, "Residents\\Orvelle.res", false, true},
+        {What::file_link, "Residents\\Orvelle.res", false, true},
+        {What::folder, "Residents", false, true},
+        {What::nothing, "Residents\\Orvelle.res", false, false},
+        // A name that would lead out by itself: the file it names stays.
+        {What::nothing, "Residents\\..\\..\\outside\\plain.txt", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.what));
+        bool link_removed = false;
+        switch (c.what) {
+            case What::read_only_file:
+                write_file(at, "earlier");
+                set_read_only(at);
+                break;
+            case What::hard_link:
+            case What::read_only_hard_link:
+                ASSERT_TRUE(CreateHardLinkA(
+                    at.c_str(), (outside_ + (c.what == What::hard_link ? "\\plain.txt" : "\\ro.txt")).c_str(),
+                    nullptr));
+                break;
+            case What::file_link:
+                ASSERT_TRUE(link(outside_ + "\\ro.txt", at));
+                link_removed = opens_as_link(at);
+                break;
+            default:
+                break;
+        }
+        EXPECT_EQ(c.removed || link_removed, remove_below(c.relative) != 0);
+        EXPECT_EQ(c.name_stays && !link_removed,
+                  GetFileAttributesA((host_ + c.relative).c_str()) != INVALID_FILE_ATTRIBUTES);
+        expect_outside_intact();
+        if (c.what == What::read_only_hard_link) {
+            SetFileAttributesA(at.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(at.c_str());
+            set_read_only(outside_ + "\\ro.txt");
+        }
+        if (c.what == What::file_link) remove_link(at);
+    }
+}
+
+TEST_F(Below, NothingIsReachedThroughALinkedFolderOnTheWay) {
+    ASSERT_TRUE(link(outside_, host_ + "Linked"));
+    const bool removable = opens_as_link(host_ + "Linked");
+    EXPECT_EQ(0, remove_below("Linked\\ro.txt"));
+    EXPECT_EQ(0, remove_below("Linked\\plain.txt"));
+    EXPECT_EQ(nullptr, create_file_below(0, "Linked\\new.txt"));
+    EXPECT_FALSE(file_exists(outside_ + "\\new.txt")) << "the file made through the link stays";
+    EXPECT_EQ(0, create_folder_below("Linked"));
+    // The linked folder itself: removed alone where the platform opens it as a link.
+    EXPECT_EQ(removable, delete_tree_below("Linked\\") != 0);
+    EXPECT_EQ(removable, !folder_exists(host_ + "Linked"));
+    expect_outside_intact();
+}
+
+TEST_F(Below, ANewFileIsWrittenThroughItsHandleAndNothingIsWrittenOver) {
+    HANDLE file = create_file_below(0, "Residents\\Orvelle.res");
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(file, use_file(0));
+    EXPECT_EQ(1, write_byte('R'));
+    EXPECT_EQ(1, write_byte('S'));
+    close_file(0);
+    EXPECT_EQ("RS", read_file(host_ + "Residents\\Orvelle.res"));
+    EXPECT_EQ(nullptr, create_file_below(0, "Residents\\Orvelle.res")) << "a file is there";
+    EXPECT_EQ(nullptr, use_file(0));
+    EXPECT_EQ("RS", read_file(host_ + "Residents\\Orvelle.res"));
+    // A link to a missing file, which Wine does not show: creating would make its target.
+    write_file(outside_ + "\\gone.res", "x");
+    ASSERT_TRUE(link(outside_ + "\\gone.res", host_ + "Residents\\Link.res"));
+    ASSERT_TRUE(DeleteFileA((outside_ + "\\gone.res").c_str()));
+    EXPECT_EQ(nullptr, create_file_below(0, "Residents\\Link.res"));
+    EXPECT_FALSE(file_exists(outside_ + "\\gone.res"));
+}
+
+TEST_F(Below, FoldersAreCreatedAndCheckedBeforeUse) {
+    EXPECT_NE(0, create_folder_below("Examples\\"));
+    EXPECT_TRUE(folder_exists(host_ + "Examples"));
+    EXPECT_NE(0, create_folder_below("Examples")) << "an existing folder is no error";
+    EXPECT_EQ(0, create_folder_below("Missing\\Examples"));
+    EXPECT_FALSE(folder_exists(host_ + "Missing"));
+    write_file(host_ + "File", "f");
+    EXPECT_EQ(0, create_folder_below("File"));
+}
+
+TEST_F(Below, ATreeGoesWholeButNeverThroughItsLinks) {
+    const std::string tree = host_ + "Examples\\Lumora\\";
+    for (const char* folder : {"Examples", "Examples\\Lumora", "Examples\\Lumora\\Sub", "Examples\\Lumora\\Sub\\Deep"})
+        make_folder(host_ + folder);
+    for (const char* file : {"a.pb", "Sub\\b.pb", "Sub\\Deep\\c.pb"}) {
+        write_file(tree + file, file);
+        set_read_only(tree + file);
+    }
+    set_read_only(tree + "Sub");
+    // Names outside the code page are listed exactly through the folder's handle.
+    HANDLE odd = CreateFileW((std::wstring(temp_.path().begin(), temp_.path().end()) +
+                              L"host\\Examples\\Lumora\\Sub\\\x0444\x0430\x0439\x043B.pb")
+                                 .c_str(),
+                             GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, odd);
+    CloseHandle(odd);
+    EXPECT_NE(0, delete_tree_below("Examples\\Lumora\\"));
+    EXPECT_FALSE(folder_exists(host_ + "Examples\\Lumora"));
+    EXPECT_TRUE(folder_exists(host_ + "Examples"));
+    EXPECT_EQ(0, delete_tree_below("Examples\\Lumora\\")) << "nothing there";
+
+    // A linked subfolder is removed alone where the platform opens it as a link, else it
+    // stays with the folders that hold it; the files beside it go either way.
+    make_folder(tree);
+    make_folder(tree + "Sub");
+    write_file(tree + "Sub\\b.pb", "b");
+    ASSERT_TRUE(link(outside_, tree + "Sub\\Linked"));
+    const bool removable = opens_as_link(tree + "Sub\\Linked");
+    EXPECT_EQ(removable, delete_tree_below("Examples\\Lumora") != 0);
+    EXPECT_EQ(removable, !folder_exists(tree));
+    EXPECT_FALSE(file_exists(tree + "Sub\\b.pb"));
+    expect_outside_intact();
+
+    // The folder given may be a link itself: the link at most goes.
+    ASSERT_TRUE(link(outside_, host_ + "Examples\\Other"));
+    EXPECT_EQ(opens_as_link(host_ + "Examples\\Other"), delete_tree_below("Examples\\Other\\") != 0);
+    expect_outside_intact();
+}
+
+TEST(BelowBase, TheBaseMayBeALinkButMustBeThere) {
+    test_support::TempFolder temp;
+    make_folder(temp / "real");
+    write_file(temp / "real\\f.txt", "f");
+    ASSERT_TRUE(make_link(temp / "real", temp / "base"));
+    ASSERT_NE(0, enter_base((temp / "base\\").c_str()));
+    EXPECT_NE(0, remove_below("f.txt"));
+    EXPECT_FALSE(file_exists(temp / "real\\f.txt"));
+    remove_link(temp / "base");
+
+    write_file(temp / "real\\g.txt", "g");
+    EXPECT_EQ(0, enter_base((temp / "missing\\").c_str()));
+    EXPECT_EQ(0, enter_base((temp / "real\\g.txt").c_str())) << "a file is no base";
+    EXPECT_EQ(0, enter_base(""));
+    // Refused until a base is entered.
+    EXPECT_EQ(0, remove_below("..\\real\\g.txt"));
+    EXPECT_EQ(nullptr, create_file_below(0, "x.txt"));
+    EXPECT_EQ(0, create_folder_below("x"));
+    EXPECT_EQ(0, delete_tree_below("real"));
+    EXPECT_EQ("g", read_file(temp / "real\\g.txt"));
+}
+
+}  // namespace
