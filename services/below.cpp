@@ -37,18 +37,6 @@ bool is_dot_entry(const wchar_t* name, int length) {
     return name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.'));
 }
 
-// Appends the separator (unless `text` ends in one) and a name to `text`, `length` units
-// long, within check_text_size; the new length, or 0 when it does not fit.
-int append_name(wchar_t* text, int length, const wchar_t* name, int name_length) {
-    const bool separator = length == 0 || text[length - 1] != '\\';
-    if (length + separator + name_length > check_text_size) return 0;
-    if (separator) text[length++] = '\\';
-    for (int i = 0; i < name_length; ++i)
-        text[length++] = name[i];
-    text[length] = 0;
-    return length;
-}
-
 // Appends each name of `relative` to g_path and g_place; false when the base is not entered
 // or a text would not fit (the texts are then restored by the caller's lengths).
 bool append_relative(const char* relative) {

@@ -27,18 +27,6 @@ int widen(const char* text, wchar_t* wide, int size) {
     return length > 0 ? length - 1 : -1;
 }
 
-// Appends the separator (unless `text` ends in one) and `name` to `text`, `length` units
-// long, within check_text_size; the new length, or 0 when it does not fit.
-int append_name(wchar_t* text, int length, const wchar_t* name, int name_length) {
-    const bool separator = length == 0 || text[length - 1] != '\\';
-    if (length + separator + name_length > check_text_size) return 0;
-    if (separator) text[length++] = '\\';
-    for (int i = 0; i < name_length; ++i)
-        text[length++] = name[i];
-    text[length] = 0;
-    return length;
-}
-
 // The final path of what `path` names, every link followed, into `final`; its length,
 // or 0 when it cannot be opened or is too long. `links`, when given: how many names the
 // file has.
@@ -251,6 +239,16 @@ char* copy_text(char* buffer, const char* text) {
     while ((*at++ = *text++) != 0) {
     }
     return buffer;
+}
+
+int append_name(wchar_t* text, int length, const wchar_t* name, int name_length) {
+    const bool separator = length == 0 || text[length - 1] != '\\';
+    if (length + separator + name_length > check_text_size) return 0;
+    if (separator) text[length++] = '\\';
+    for (int i = 0; i < name_length; ++i)
+        text[length++] = name[i];
+    text[length] = 0;
+    return length;
 }
 
 }  // namespace services
