@@ -42,8 +42,7 @@ bool is_dot_entry(const wchar_t* name, int length) {
 bool append_relative(const char* relative) {
     if (!g_entered) return false;
     wchar_t names[check_text_size + 1];
-    const int names_length =
-        MultiByteToWideChar(CP_ACP, 0, relative ? relative : "", -1, names, check_text_size + 1) - 1;
+    const int names_length = widen(relative, names, check_text_size);
     if (names_length < 0) return false;
     for (int start = 0; start < names_length;) {
         int end = start;
@@ -162,7 +161,7 @@ int delete_tree_opened(const Opened& folder) {
 int enter_base(const char* base) {
     g_entered = false;
     enter_installer_folder();
-    const int length = MultiByteToWideChar(CP_ACP, 0, base ? base : "", -1, g_path, check_text_size + 1) - 1;
+    const int length = widen(base, g_path, check_text_size);
     if (length <= 0) return 0;
     g_path_length = length;
     // The base may be a link itself: what lies below it counts, from where it leads.

@@ -92,10 +92,6 @@ HANDLE create_file(int number, const char* path) {
     return open_numbered(number, path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
 }
 
-HANDLE create_new_file(int number, const char* path) {
-    return open_numbered(number, path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
-}
-
 HANDLE open_file(int number, const char* path) {
     return open_numbered(number, path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
 }

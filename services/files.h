@@ -27,9 +27,6 @@ void file_service_end();
 // gives 0, stores 0 and leaves no current file. Relative paths resolve against the
 // installer folder.
 HANDLE create_file(int number, const char* path);
-// A new file only: fails when anything is at the path, even a link whose target is
-// missing (which the platform may not show, and which creating would follow).
-HANDLE create_new_file(int number, const char* path);
 HANDLE open_file(int number, const char* path);
 HANDLE open_existing_file(int number, const char* path);
 HANDLE open_file_for_reading(int number, const char* path);

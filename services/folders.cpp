@@ -20,13 +20,6 @@ bool is_dot_entry(const wchar_t* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
-// Converts an ANSI text into `wide` (room for `size` units and the terminator); its
-// length, or -1 when it does not fit. An absent text converts as the empty text.
-int widen(const char* text, wchar_t* wide, int size) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text ? text : "", -1, wide, size + 1);
-    return length > 0 ? length - 1 : -1;
-}
-
 // The final path of what `path` names, every link followed, into `final`; its length,
 // or 0 when it cannot be opened or is too long. `links`, when given: how many names the
 // file has.
@@ -239,6 +232,11 @@ char* copy_text(char* buffer, const char* text) {
     while ((*at++ = *text++) != 0) {
     }
     return buffer;
+}
+
+int widen(const char* text, wchar_t* wide, int size) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text ? text : "", -1, wide, size + 1);
+    return length > 0 ? length - 1 : -1;
 }
 
 int append_name(wchar_t* text, int length, const wchar_t* name, int name_length) {

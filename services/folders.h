@@ -64,6 +64,10 @@ int path_kind(const char* base, const char* relative);
 // path, or a path longer than probe_text_size. One trailing backslash is ignored.
 int probe_path(const char* path);
 
+// Converts an ANSI text into `wide` (room for `size` units and the terminator); its
+// length, or -1 when it does not fit. An absent text converts as the empty text.
+int widen(const char* text, wchar_t* wide, int size);
+
 // Appends a separator (unless `text`, `length` UTF-16 units long, is empty or ends in one)
 // and `name` to `text`, terminated; the new length, or 0 when it would pass check_text_size.
 int append_name(wchar_t* text, int length, const wchar_t* name, int name_length);
