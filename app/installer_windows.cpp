@@ -50,7 +50,7 @@ void open_banner() {
     if (!toolkit::open_window(banner_window, 0, 0, g_main_width, 78, toolkit::window_open_hidden, "")) return;
     make_panel(banner_window, banner_colour);
     if (!toolkit::begin_controls(toolkit::window_handle(banner_window))) return;
-    HANDLE logo = toolkit::image_from_memory(banner_image, install::logo_image.start);
+    HANDLE logo = toolkit::bitmap_from_memory(banner_image, install::logo_image.start);
     // The static control takes the picture's own size, whatever size it is given.
     toolkit::add_image_control(logo_control, 0, 0, toolkit::window_width(), toolkit::window_height(), logo,
                                WS_EX_CLIENTEDGE);
@@ -76,7 +76,7 @@ void open_button_panel() {
     if (!toolkit::open_window(button_panel, 450, 117, 50, 176, toolkit::window_open_hidden, "")) return;
     make_panel(button_panel, button_panel_colour);
     if (!toolkit::begin_controls(toolkit::window_handle(button_panel))) return;
-    HANDLE cross = toolkit::image_from_memory(cancel_image, install::button_image.start);
+    HANDLE cross = toolkit::bitmap_from_memory(cancel_image, install::button_image.start);
     toolkit::add_button(french_button, 7, 9, 86, 31, french_label);
     toolkit::add_button(english_button, 7, 44, 86, 31, english_label);
     toolkit::add_button(install_control, 7, 100, 86, 31, install_label_french);

@@ -1,15 +1,15 @@
 #include "toolkit/image.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "services/heap.h"
+#include "toolkit/image_table.h"
 
-// The data comes without a length, so its headers are checked against each other before
-// anything is read beyond them: a BMP must fit inside the file size its header declares,
-// an icon's first image must lie after the directory, and nothing may exceed
-// max_image_bytes, far above any picture a setup program shows. Data that fails these
-// checks is refused like data of an unknown format.
+// The image table and BMP data; icon files are read in icon_image.cpp. The data comes
+// without a length, so its headers are checked against each other before anything is read
+// beyond them: a BMP must fit inside the file size its header declares, and nothing may
+// exceed max_image_bytes. Data that fails these checks is refused like data of an unknown
+// format.
 namespace toolkit {
 namespace {
 
@@ -22,48 +22,15 @@ struct ImageSlot {
 
 constexpr int initial_capacity = 10;
 constexpr int growth_margin = 10;
-constexpr std::uint64_t max_image_bytes = 16 * 1024 * 1024;
 constexpr std::uint32_t file_header_bytes = 14;
-constexpr std::uint32_t info_header_bytes = sizeof(BITMAPINFOHEADER);
-constexpr std::uint32_t icon_directory_bytes = 6;
-constexpr std::uint32_t icon_entry_bytes = 16;
-constexpr DWORD icon_format_version = 0x00030000;
 
 ImageSlot* g_images;
 int g_image_capacity;
-
-std::uint16_t read16(const BYTE* at) {
-    std::uint16_t value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-
-std::uint32_t read32(const BYTE* at) {
-    std::uint32_t value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-
-// The table grows to number + 10 numbers, in one slot more than that; when it cannot, the
-// image is refused.
-bool make_room(int number) {
-    return services::make_table_room(g_images, g_image_capacity, number, growth_margin, 1);
-}
 
 ImageSlot* slot_of(int number) {
     if (number < 0 || number >= g_image_capacity) return nullptr;
     return &g_images[number];
 }
-
-void record(int number, HANDLE handle, HBITMAP measured, bool halve_height) {
-    BITMAP size{};
-    if (!measured || !GetObjectA(measured, sizeof size, &size)) size = BITMAP{};
-    g_images[number] = ImageSlot{handle, static_cast<WORD>(size.bmWidth),
-                                 static_cast<WORD>(halve_height ? size.bmHeight / 2 : size.bmHeight),
-                                 static_cast<WORD>(size.bmBitsPixel)};
-}
-
-// ---- BMP ----
 
 struct BmpLayout {
     int width;
@@ -120,13 +87,13 @@ void clear_to_black(HDC display, HBITMAP bitmap, int width, int height) {
 // A black bitmap compatible with the display, kept under `number` in place of what the
 // number held. 0 when it cannot be made; the number is then empty.
 HBITMAP create_bitmap(int number, int width, int height) {
-    if (!make_room(number)) return 0;
+    if (!make_image_room(number)) return 0;
     free_image(number);
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     if (!display) return 0;
     HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
     if (bitmap) {
-        record(number, bitmap, bitmap, false);
+        record_image(number, bitmap, bitmap, false);
         clear_to_black(display, bitmap, g_images[number].width, g_images[number].height);
     }
     DeleteDC(display);
@@ -151,62 +118,21 @@ HANDLE bitmap_from_bmp(int number, const BmpLayout& bmp) {
     return bitmap;
 }
 
-// ---- Icons ----
-
-bool is_icon_directory(const BYTE* data) {
-    return read16(data) == 0 && read16(data + 2) == 1;
-}
-
-HICON create_icon(const BYTE* image, DWORD size) {
-    const int width = static_cast<int>(read32(image + 4));
-    const int height = static_cast<int>(read32(image + 8)) / 2;  // colour and mask stacked
-    const WORD bit_count = read16(image + 14);
-    // The platform wants the image on an aligned address of its own.
-    auto* copy = static_cast<BYTE*>(services::heap_try_alloc(size));
-    if (!copy) return 0;
-    std::memcpy(copy, image, size);
-    HICON icon = CreateIconFromResourceEx(copy, size, TRUE, icon_format_version, width, height, 0);
-    if (!icon && bit_count != 16) icon = CreateIconFromResource(copy, size, TRUE, icon_format_version);
-    services::heap_free(copy);
-    return icon;
-}
-
-// Records the icon with the size and depth of its colour bitmap (of its mask, with half
-// its height, for a monochrome icon). When the icon cannot be read, it is still kept
-// under the number, with size and depth 0, so that free_image can release it.
-void record_icon(int number, HICON icon) {
-    ICONINFO parts{};
-    if (!GetIconInfo(icon, &parts)) {
-        g_images[number] = ImageSlot{icon, 0, 0, 0};
-        return;
-    }
-    record(number, icon, parts.hbmColor ? parts.hbmColor : parts.hbmMask, !parts.hbmColor);
-    if (parts.hbmColor) DeleteObject(parts.hbmColor);
-    if (parts.hbmMask) DeleteObject(parts.hbmMask);
-}
-
-// Only the first image of the directory is used.
-HANDLE icon_from_directory(int number, const BYTE* data) {
-    const std::uint64_t count = read16(data + 4);
-    const BYTE* entry = data + icon_directory_bytes;
-    const std::uint64_t size = read32(entry + 8);
-    const std::uint64_t offset = read32(entry + 12);
-    if (count == 0 || offset < icon_directory_bytes + count * icon_entry_bytes || size < info_header_bytes ||
-        offset + size > max_image_bytes)
-        return 0;
-
-    HICON icon = create_icon(data + offset, static_cast<DWORD>(size));
-    if (!icon) return 0;
-    if (!make_room(number)) {
-        DestroyIcon(icon);
-        return 0;
-    }
-    free_image(number);
-    record_icon(number, icon);
-    return icon;
-}
-
 }  // namespace
+
+// The table grows to number + 10 numbers, in one slot more than that; when it cannot, the
+// image is refused.
+bool make_image_room(int number) {
+    return services::make_table_room(g_images, g_image_capacity, number, growth_margin, 1);
+}
+
+void record_image(int number, HANDLE handle, HBITMAP measured, bool halve_height) {
+    BITMAP size{};
+    if (!measured || !GetObjectA(measured, sizeof size, &size)) size = BITMAP{};
+    g_images[number] = ImageSlot{handle, static_cast<WORD>(size.bmWidth),
+                                 static_cast<WORD>(halve_height ? size.bmHeight / 2 : size.bmHeight),
+                                 static_cast<WORD>(size.bmBitsPixel)};
+}
 
 void init_images() {
     g_images =
@@ -214,14 +140,12 @@ void init_images() {
     g_image_capacity = initial_capacity;
 }
 
-HANDLE image_from_memory(int number, const void* data) {
+HANDLE bitmap_from_memory(int number, const void* data) {
     if (number < 0 || !data) return 0;
     const auto* bytes = static_cast<const BYTE*>(data);
-    if (bytes[0] == 'B' && bytes[1] == 'M') {
-        BmpLayout bmp;
-        return read_bmp(bytes, &bmp) ? bitmap_from_bmp(number, bmp) : 0;
-    }
-    return is_icon_directory(bytes) ? icon_from_directory(number, bytes) : 0;
+    BmpLayout bmp;
+    if (bytes[0] != 'B' || bytes[1] != 'M' || !read_bmp(bytes, &bmp)) return 0;
+    return bitmap_from_bmp(number, bmp);
 }
 
 void free_image(int number) {

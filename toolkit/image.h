@@ -17,6 +17,8 @@ void init_images();
 // leaves the number as it was; so do a negative number and a number the table cannot
 // grow to hold.
 HANDLE image_from_memory(int number, const void* data);
+// The same for BMP data only; anything else gives 0 and leaves the number as it was.
+HANDLE bitmap_from_memory(int number, const void* data);
 
 // Deletes the image held by `number`; an empty number, or one outside the table, is left alone.
 void free_image(int number);

@@ -214,9 +214,10 @@ TEST(Images, BmpFilesBecomeDisplayBitmapsWithTheirSizesAndColours) {
                 EXPECT_EQ(logo_palette_colour(logo_index(x, y)), pixels.at(x, y)) << "pixel " << x << "," << y;
     }
 
+    // The installer's own way to its pictures, which are bitmaps.
     const Bytes cross = cross_bmp();
     ASSERT_EQ(822u, cross.size());
-    HANDLE button = toolkit::image_from_memory(20, cross.data());
+    HANDLE button = toolkit::bitmap_from_memory(20, cross.data());
     ASSERT_NE(nullptr, button);
     EXPECT_EQ(22, toolkit::image_capacity()) << "number 20 fits without growth";
     EXPECT_EQ(16, toolkit::image_width(20));
@@ -315,9 +316,13 @@ TEST(Images, OtherDataGivesZeroAndLeavesTheNumberAsItWas) {
 
     for (std::size_t i = 0; i < refused.size(); ++i) {
         EXPECT_EQ(nullptr, toolkit::image_from_memory(5, refused[i].data())) << "data " << i;
+        EXPECT_EQ(nullptr, toolkit::bitmap_from_memory(5, refused[i].data())) << "data " << i;
         EXPECT_EQ(held, toolkit::image_handle(5)) << "data " << i;
     }
+    // A sound icon file is no bitmap.
+    EXPECT_EQ(nullptr, toolkit::bitmap_from_memory(5, two_image_icon().data()));
     EXPECT_EQ(nullptr, toolkit::image_from_memory(5, nullptr));
+    EXPECT_EQ(nullptr, toolkit::bitmap_from_memory(5, nullptr));
     EXPECT_EQ(held, toolkit::image_handle(5));
     EXPECT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(held)));
     EXPECT_EQ(16, toolkit::image_width(5));
