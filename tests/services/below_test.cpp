@@ -162,16 +162,18 @@ TEST_F(Below, FoldersAreCreatedAndCheckedBeforeUse) {
 
 TEST_F(Below, ATreeGoesWholeButNeverThroughItsLinks) {
     const std::string tree = host_ + "Examples\\Lumora\\";
-    for (const char* folder : {"Examples", "Examples\\Lumora", "Examples\\Lumora\\Sub", "Examples\\Lumora\\Sub\\Deep"})
+    // Names of one and two characters, and names that begin with dots without being the
+    // listing's own "." and "..": each is an entry like any other.
+    for (const char* folder : {"Examples", "Examples\\Lumora", "Examples\\Lumora\\S", "Examples\\Lumora\\S\\..d"})
         make_folder(host_ + folder);
-    for (const char* file : {"a.pb", "Sub\\b.pb", "Sub\\Deep\\c.pb"}) {
+    for (const char* file : {"a", "ab", "S\\.b", "S\\..d\\..c.pb", "S\\..d\\.e"}) {
         write_file(tree + file, file);
         set_read_only(tree + file);
     }
-    set_read_only(tree + "Sub");
+    set_read_only(tree + "S");
     // Names outside the code page are listed exactly through the folder's handle.
     HANDLE odd = CreateFileW((std::wstring(temp_.path().begin(), temp_.path().end()) +
-                              L"host\\Examples\\Lumora\\Sub\\\x0444\x0430\x0439\x043B.pb")
+                              L"host\\Examples\\Lumora\\S\\\x0444\x0430\x0439\x043B.pb")
                                  .c_str(),
                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, odd);

@@ -223,6 +223,21 @@ bool make_wide(const std::wstring& path, bool folder) {
     return file != INVALID_HANDLE_VALUE && CloseHandle(file);
 }
 
+TEST(Folders, ShortAndDottedNamesAreEntriesLikeAnyOther) {
+    // Only the listing's own "." and ".." are skipped: not a name of one or two characters,
+    // nor one that begins with dots.
+    TempFolder temp;
+    const std::string root = temp / "root\\";
+    for (const char* folder : {"", "s", "s\\.f", "s\\.f\\..d"})
+        make_folder(root + folder);
+    for (const char* file : {"a", "ab", "s\\.b", "s\\.f\\..c.pb", "s\\.f\\..d\\.e"}) {
+        write_file(root + file, file);
+        set_read_only(root + file);
+    }
+    EXPECT_NE(0, delete_folder_tree(root.c_str(), "*.*", delete_subfolders | delete_read_only));
+    EXPECT_FALSE(folder_exists(root));
+}
+
 TEST(Folders, LookAlikeNamesNeverLeadOutOfTheTree) {
     // Read through the ANSI code page, each name becomes ..\..\..\victim, or a file in it:
     // from the tree's folder, three levels down, the folder beside the tree.
