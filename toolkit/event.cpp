@@ -1,18 +1,18 @@
 #include "toolkit/event.h"
 
-#include <commctrl.h>
 #include <cstring>
 
+#include "toolkit/event_record.h"
 #include "toolkit/window.h"
 
 namespace toolkit {
 namespace {
 
 constexpr int class_name_buffer_size = 50;
-constexpr int no_detail = -1;
 
 struct EventState {
     ProgramCallback callback;
+    OtherEvents other;  // null until report_other_events
     int code;
     int control;
     int detail;
@@ -21,55 +21,10 @@ struct EventState {
 
 EventState g_events;
 
-// Tree views ("SysTreeView32") and list views ("SysListView32") report clicks through
-// WM_NOTIFY.
-bool is_tree_or_list_view(HWND control) {
-    char name[class_name_buffer_size] = {};
-    GetClassNameA(control, name, class_name_buffer_size);
-    return std::strncmp(name, "SysT", 4) == 0 || std::strncmp(name, "SysL", 4) == 0;
-}
-
 bool is_list_box(HWND control) {
     char name[class_name_buffer_size] = {};
     GetClassNameA(control, name, class_name_buffer_size);
     return std::strncmp(name, "List", 4) == 0;
-}
-
-int click_detail(UINT code) {
-    switch (code) {
-        case NM_CLICK:
-            return 0;
-        case NM_RCLICK:
-            return 1;
-        case NM_DBLCLK:
-        case LVN_ITEMACTIVATE:
-            return 2;
-        case NM_RDBLCLK:
-            return 3;
-        default:
-            return no_detail;
-    }
-}
-
-void set_event(int code, int control, int detail) {
-    g_events.code = code;
-    g_events.control = control;
-    g_events.detail = detail;
-}
-
-void on_notify(const NMHDR* header) {
-    // A notification without its header carries nothing to report.
-    if (!header) return;
-    const UINT code = header->code;
-    const int control = static_cast<int>(header->idFrom);
-    if (is_tree_or_list_view(header->hwndFrom)) {
-        const int detail = click_detail(code);
-        if (detail != no_detail || code == TVN_SELCHANGEDA || code == LVN_ITEMCHANGED) {
-            set_event(event_control_used, control, detail == no_detail ? g_events.detail : detail);
-            return;
-        }
-    }
-    if (code == UDN_DELTAPOS) set_event(event_control_used, control, reinterpret_cast<const NMUPDOWN*>(header)->iDelta);
 }
 
 void on_control_command(WPARAM first, HWND control) {
@@ -108,27 +63,6 @@ void on_command(WPARAM first, LPARAM second) {
             return;
         default:
             set_event(event_menu_command, LOWORD(first), g_events.detail);
-    }
-}
-
-void on_tray_notice(WPARAM first, LPARAM second) {
-    g_events.code = event_none;
-    g_events.control = static_cast<int>(first);
-    switch (second) {
-        case WM_LBUTTONUP:
-            set_event(event_tray_icon, g_events.control, 0);
-            break;
-        case WM_RBUTTONUP:
-            set_event(event_tray_icon, g_events.control, 1);
-            break;
-        case WM_LBUTTONDBLCLK:
-            set_event(event_tray_icon, g_events.control, 2);
-            break;
-        case WM_RBUTTONDBLCLK:
-            set_event(event_tray_icon, g_events.control, 3);
-            break;
-        default:
-            break;
     }
 }
 
@@ -211,6 +145,24 @@ int process_message() {
 
 }  // namespace
 
+void set_event(int code, int control, int detail) {
+    g_events.code = code;
+    g_events.control = control;
+    g_events.detail = detail;
+}
+
+void set_event_code(int code) {
+    g_events.code = code;
+}
+
+int recorded_detail() {
+    return g_events.detail;
+}
+
+void set_other_events(OtherEvents translate) {
+    g_events.other = translate;
+}
+
 void reset_events() {
     g_events = EventState{};
 }
@@ -221,33 +173,14 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARA
         if (static_cast<DWORD>(answer) != callback_not_handled) return answer;
     }
     switch (message) {
-        case WM_NOTIFY:
-            on_notify(reinterpret_cast<const NMHDR*>(second));
-            return 0;
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            set_event(event_control_used, GetWindowLongA(reinterpret_cast<HWND>(second), GWL_ID), g_events.detail);
-            return 0;
         case WM_COMMAND:
             on_command(first, second);
             return 0;
         case WM_CLOSE:
             g_events.code = event_close_box;
             return 0;
-        case WM_SIZE:
-            // Reported by a later wait, not inside the platform call that resized.
-            PostMessageA(window, message_resize_notice, first, second);
-            return 0;
-        case message_resize_notice:
-            g_events.code = event_resized;
-            return 0;
-        case message_tray_callback:
-            PostMessageA(window, message_tray_notice, first, second);
-            return 0;
-        case message_tray_notice:
-            on_tray_notice(first, second);
-            return 0;
         default:
+            if (g_events.other && g_events.other(window, message, first, second)) return 0;
             return DefWindowProcA(window, message, first, second);
     }
 }

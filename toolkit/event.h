@@ -30,8 +30,16 @@ constexpr DWORD callback_not_handled = 0xE0E0E0E1;
 
 using ProgramCallback = LRESULT(CALLBACK*)(HWND window, UINT message, WPARAM first, LPARAM second);
 
-// Clears the event record, the callback and the message record.
+// Clears the event record, the callback, the message record and the reporting of other
+// events.
 void reset_events();
+
+// From now on, also reports the events of what the toolkit does not make itself: clicks
+// and selections of tree views and list views and changes of up-down controls (through
+// WM_NOTIFY), scroll bars and trackbars (WM_HSCROLL, WM_VSCROLL), tray icons
+// (message_tray_callback), and resizes (event_resized, from a later wait). Until then these
+// messages go to the platform and give no event.
+void report_other_events();
 
 // The procedure of every toolkit window.
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARAM second);

@@ -48,6 +48,23 @@ TEST_F(EventTest, CommandsScrollsNotificationsAndTrayNotices) {
     HWND bar = CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 30, 100, 16, window,
                                reinterpret_cast<HMENU>(42), nullptr, nullptr);
     ASSERT_NE(nullptr, bar);
+    // Until the program asks for them, scrolls, notifications, tray notices and resizes are
+    // the platform's: each wait gives the message itself.
+    NMHDR click{bar, 42, static_cast<UINT>(NM_CLICK)};
+    const MSG others[] = {{window, WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(bar)},
+                          {window, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&click)},
+                          {window, message_tray_callback, 5, WM_LBUTTONUP},
+                          {window, message_tray_notice, 5, WM_LBUTTONUP},
+                          {window, message_resize_notice, 0, 0}};
+    for (const MSG& other : others) {
+        PostMessageA(other.hwnd, other.message, other.wParam, other.lParam);
+        EXPECT_EQ(static_cast<int>(other.message), wait_event()) << "message " << other.message;
+    }
+    resize_window(310, 210);
+    for (int round = 0, result = poll_event(); round < 100 && result != 0; ++round, result = poll_event())
+        EXPECT_NE(event_resized, result) << "a resize reported";
+    report_other_events();
+
     PostMessageA(window, WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(bar));
     EXPECT_EQ(event_control_used, wait_event());
     EXPECT_EQ(42, event_control());

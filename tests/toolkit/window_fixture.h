@@ -9,13 +9,13 @@
 #include "toolkit/event.h"
 #include "toolkit/window.h"
 
-// Toolkit tests open real windows; every test ends with all of them closed and no
-// program callback installed.
+// Toolkit tests open real windows; every test ends with all of them closed, no program
+// callback installed and no other events reported.
 class WindowFixture : public testing::Test {
   protected:
     void TearDown() override {
-        toolkit::set_window_callback(nullptr);
         toolkit::release_windows();
+        toolkit::reset_events();
     }
 
     // Processes every waiting message; an event produced on the way is dropped.

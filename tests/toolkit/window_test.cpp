@@ -197,6 +197,7 @@ TEST_F(WindowTest, TableGrowsAndRefusesWhatItCannotHold) {
 }
 
 TEST_F(WindowTest, ResizeKeepsPositionAndReportsLater) {
+    report_other_events();
     HWND window = open_window(2, 30, 40, 200, 100, 0, "");
     ASSERT_NE(nullptr, window);
     drain();
