@@ -2,9 +2,11 @@
 
 #include "services/folders.h"
 #include "services/process.h"
+#include "services/strings.h"
 
-// Folder trees deleted by name, and the link checks by name that keep the deletion inside
-// its tree: what every path leads to is asked of the platform, every link followed.
+// What acts on a path by name, or asks the disk about one: files and folder trees deleted,
+// the path probe, and the link checks that keep a tree's deletion inside the tree (what
+// every path leads to is asked of the platform, every link followed).
 namespace services {
 namespace {
 
@@ -138,6 +140,10 @@ bool is_link(wchar_t* folder, int folder_length) {
 
 }  // namespace
 
+int delete_file(const char* path) {
+    return DeleteFileA(path ? path : "") ? 1 : 0;
+}
+
 int delete_folder_tree(const char* path, const char* pattern, int flags) {
     enter_installer_folder();
     // The caller's texts are converted once; every name below comes exact from the listing.
@@ -196,6 +202,26 @@ int path_kind(const char* base, const char* relative) {
         start = end + 1;
     }
     return kind;
+}
+
+int probe_path(const char* path) {
+    int length = string_length(path);
+    if (length == 0 || length > probe_text_size) return probe_missing;
+    enter_installer_folder();
+    char probe[probe_text_size + 2];
+    copy_text(probe, path);
+
+    if ((length == 2 || length == 3) && probe[1] == ':') {
+        if (length == 2) copy_text(probe + 2, "\\");
+        return GetDriveTypeA(probe) > DRIVE_NO_ROOT_DIR ? probe_folder : probe_missing;
+    }
+    if (probe[length - 1] == '\\') probe[--length] = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE finder = FindFirstFileA(probe, &found);
+    if (finder == INVALID_HANDLE_VALUE) return probe_missing;
+    FindClose(finder);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return probe_folder;
+    return static_cast<int>(found.nFileSizeLow);
 }
 
 }  // namespace services

@@ -2,40 +2,13 @@
 
 #include <windows.h>
 
-#include "services/process.h"
-#include "services/strings.h"
-
-// The simple operations by name, and the texts of paths. The deletion of trees
-// and the link checks are in folder_tree.cpp: a program that uses neither carries neither
-// their code nor the platform calls they import.
+// Folders created by name, and the texts of paths. What asks the disk about a path or
+// deletes by name is in folder_tree.cpp: a program that does neither carries neither that
+// code nor the platform calls it imports.
 namespace services {
 
 int create_folder(const char* path) {
     return CreateDirectoryA(path ? path : "", nullptr) ? 1 : 0;
-}
-
-int delete_file(const char* path) {
-    return DeleteFileA(path ? path : "") ? 1 : 0;
-}
-
-int probe_path(const char* path) {
-    int length = string_length(path);
-    if (length == 0 || length > probe_text_size) return probe_missing;
-    enter_installer_folder();
-    char probe[probe_text_size + 2];
-    copy_text(probe, path);
-
-    if ((length == 2 || length == 3) && probe[1] == ':') {
-        if (length == 2) copy_text(probe + 2, "\\");
-        return GetDriveTypeA(probe) > DRIVE_NO_ROOT_DIR ? probe_folder : probe_missing;
-    }
-    if (probe[length - 1] == '\\') probe[--length] = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE finder = FindFirstFileA(probe, &found);
-    if (finder == INVALID_HANDLE_VALUE) return probe_missing;
-    FindClose(finder);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return probe_folder;
-    return static_cast<int>(found.nFileSizeLow);
 }
 
 char* copy_text(char* buffer, const char* text) {
