@@ -95,6 +95,17 @@ bool no_file(const char*) {
 // less than offered, since a value that fills the offer may have lost its end.
 constexpr int longest_value = value_buffer_size - 2;
 
+// The texts of the registry value, each many pages long: outside the stack, whose frames
+// stay under a page (the program does not probe its stack; see CMakeLists.txt). The program
+// has one thread, and nothing here calls itself.
+struct ValueTexts {
+    wchar_t command[value_buffer_size];
+    wchar_t expanded[value_buffer_size];
+    wchar_t back[value_buffer_size];
+    char value[value_buffer_size];
+};
+ValueTexts g_texts;
+
 // Reads the command from the registry into `value` (value_buffer_size characters),
 // expanded when it is an expandable string. False when there is no usable string value.
 // The wide-character call gives the characters as stored: the ANSI one would hand a
@@ -116,7 +127,7 @@ bool read_command(wchar_t* value) {
     if (size >= offered) return false;
     value[size / sizeof(wchar_t)] = 0;
     if (type == REG_SZ) return true;
-    wchar_t expanded[value_buffer_size];
+    wchar_t* expanded = g_texts.expanded;
     const DWORD needed = ExpandEnvironmentStringsW(value, expanded, longest_value + 1);
     if (needed == 0 || needed > static_cast<DWORD>(longest_value + 1)) return false;
     std::memcpy(value, expanded, needed * sizeof(wchar_t));
@@ -175,7 +186,7 @@ AnsiText convert_to_ansi(const wchar_t* text, unsigned code_page, char* destinat
     if (used_default) return AnsiText::inexact;
     // The bytes may still stand for other characters than the text's (a best-fit table that
     // the flag does not reach): they must read back as the same text.
-    wchar_t back[value_buffer_size];
+    wchar_t* back = g_texts.back;
     const int back_length =
         MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, destination, length, back, value_buffer_size);
     if (back_length == 0 || std::wcscmp(back, text) != 0) return AnsiText::inexact;
@@ -184,9 +195,9 @@ AnsiText convert_to_ansi(const wchar_t* text, unsigned code_page, char* destinat
 
 char* find_host_folder(char** unusable) {
     char* destination = services::write_position();
-    wchar_t command[value_buffer_size];
+    wchar_t* command = g_texts.command;
     if (!read_command(command)) return no_folder(destination);
-    char value[value_buffer_size];
+    char* value = g_texts.value;
     const AnsiText text = convert_to_ansi(command, GetACP(), value, longest_value);
     if (text == AnsiText::exact) return command_folder(value, destination, is_existing_file);
     if (text == AnsiText::too_long || !unusable) return no_folder(destination);

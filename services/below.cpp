@@ -23,8 +23,9 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr DWORD open_flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
 constexpr DWORD delete_access = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 constexpr DWORD folder_access = delete_access | FILE_LIST_DIRECTORY | SYNCHRONIZE;
-// Room for a few directory entries per listing call, aligned for the platform's records.
-constexpr int listing_size = 4096;
+// Room for a few directory entries per listing call, aligned for the platform's records;
+// half a page, since a deletion takes one such frame for each level of the tree.
+constexpr int listing_size = 2048;
 
 // What an opened and checked object is.
 struct Opened {

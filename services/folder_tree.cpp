@@ -176,8 +176,9 @@ int delete_folder(const char* path, const char* pattern) {
 
 int path_kind(const char* base, const char* relative) {
     enter_installer_folder();
-    wchar_t path[check_text_size + 1];
-    wchar_t names[check_text_size + 1];
+    // Outside the stack, whose frames stay under a page: the program does not probe it.
+    static wchar_t path[check_text_size + 1];
+    static wchar_t names[check_text_size + 1];
     int path_length = widen(base, path, check_text_size);
     const int names_length = widen(relative, names, check_text_size);
     if (path_length < 0 || names_length < 0) return path_linked;
