@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <cstring>
 
+#include "toolkit/accessible.h"
 #include "toolkit/window.h"
 
 namespace toolkit {
@@ -220,6 +221,7 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARA
         const LRESULT answer = g_events.callback(window, message, first, second);
         if (static_cast<DWORD>(answer) != callback_not_handled) return answer;
     }
+    if (const LRESULT answer = accessible_message(window, message, first, second)) return answer;
     switch (message) {
         case WM_NOTIFY:
             on_notify(reinterpret_cast<const NMHDR*>(second));
