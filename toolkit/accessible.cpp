@@ -125,8 +125,8 @@ BSTR copy_name(const char* text) {
     if (length <= 0) return nullptr;
     auto* wide = static_cast<wchar_t*>(services::heap_try_alloc(static_cast<std::size_t>(length) * sizeof(wchar_t)));
     if (!wide) return nullptr;
-    BSTR name = MultiByteToWideChar(text_code_page, 0, text, -1, wide, length) ? g_accessible.alloc_string(wide)
-                                                                                : nullptr;
+    BSTR name =
+        MultiByteToWideChar(text_code_page, 0, text, -1, wide, length) ? g_accessible.alloc_string(wide) : nullptr;
     services::heap_free(wide);
     return name;
 }
