@@ -37,8 +37,7 @@ void* heap_alloc(std::size_t size) {
 }
 
 void* heap_try_grow(void* block, std::size_t size) {
-    // The platform does not take a null block, which a table made on first use starts from.
-    return block ? HeapReAlloc(g_heap, HEAP_ZERO_MEMORY, block, size) : heap_try_alloc(size);
+    return HeapReAlloc(g_heap, HEAP_ZERO_MEMORY, block, size);
 }
 
 void heap_free(void* block) {

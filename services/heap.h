@@ -21,8 +21,8 @@ void* heap_alloc(std::size_t size);
 // refuse an operation instead of ending the program).
 void* heap_try_alloc(std::size_t size);
 
-// Resizes a block, zero-filling what is added; a null block is allocated. Returns null and
-// leaves the block as it was when the heap cannot provide the new size.
+// Resizes a block, zero-filling what is added. Returns null and leaves the block as it
+// was when the heap cannot provide the new size.
 void* heap_try_grow(void* block, std::size_t size);
 
 // Frees a block; null is ignored.

@@ -15,7 +15,9 @@ namespace {
 
 // The names' texts are the program's own, code page 1252 whatever the system's.
 constexpr UINT text_code_page = 1252;
-constexpr int name_table_growth = 4;
+// Windows named at the same time; a name beyond them is refused. The installer names five.
+constexpr int most_named_windows = 8;
+constexpr int longest_name = 255;
 
 using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using LresultFromObjectProc = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
@@ -29,8 +31,7 @@ struct Name {
 };
 
 struct AccessibleState {
-    int capacity;
-    Name* names;
+    Name names[most_named_windows];
     // Set together, once everything a request needs has been found.
     CreateStdAccessibleObjectProc create_standard_object;
     LresultFromObjectProc lresult_from_object;
@@ -58,13 +59,17 @@ static_assert(offsetof(NamedObject, standard) == 4, "the forwarding entries read
 // object's entry lets it return straight to the caller, popping the arguments itself.
 // Each forwarding entry is 4 bytes: its offset in the table into cl, and a 2-byte jump to
 // the common part (the assembler refuses a displacement that does not fit).
+//
+// The name's entry, get_accName(child, name) with the child (a VARIANT) at [esp+8], is
+// own_name's for the window itself (VT_I4, CHILDID_SELF at [esp+16]), with the same
+// arguments, and is handed over like the others for a child (a line of a list).
 struct ForwardEntry {
     unsigned char code[4];
 };
 constexpr int first_forwarded = 3;
-constexpr int name_entry = 10;
 constexpr int last_forwarded = 27;
 extern "C" const ForwardEntry forward_entries[last_forwarded - first_forwarded] asm("forward_entries");
+extern "C" const ForwardEntry name_entry asm("name_entry");
 asm(R"(
     .section .text$forward_entries,"x"
 forward_entries:
@@ -73,6 +78,12 @@ forward_entries:
     .byte 0xEB
     .byte 1f - . - 1
     .endr
+name_entry:
+    cmpw $3, 8(%esp)
+    jne 2f
+    cmpl $0, 16(%esp)
+    je own_name
+2:  movb $(10 * 4), %cl
 1:  movzbl %cl, %ecx
     movl 4(%esp), %eax
     movl 4(%eax), %eax
@@ -83,17 +94,21 @@ forward_entries:
 )");
 
 constexpr const ForwardEntry* forward(int entry) {
-    return &forward_entries[entry < name_entry ? entry - first_forwarded : entry - first_forwarded - 1];
+    return &forward_entries[entry < 10 ? entry - first_forwarded : entry - first_forwarded - 1];
 }
 
 Name* find_name(HWND window) {
-    for (int index = 0; index < g_accessible.capacity; ++index)
-        if (g_accessible.names[index].window == window) return &g_accessible.names[index];
+    for (Name& name : g_accessible.names)
+        if (name.window == window) return &name;
     return nullptr;
 }
 
+const IID* const own_interfaces[] = {&__uuidof(IUnknown), &__uuidof(IDispatch), &__uuidof(IAccessible)};
+
 bool is_own_interface(REFIID requested) {
-    return requested == __uuidof(IUnknown) || requested == __uuidof(IDispatch) || requested == __uuidof(IAccessible);
+    for (const IID* own : own_interfaces)
+        if (*own == requested) return true;
+    return false;
 }
 
 ULONG STDMETHODCALLTYPE add_reference(NamedObject* object) {
@@ -119,25 +134,17 @@ HRESULT STDMETHODCALLTYPE query_interface(NamedObject* object, REFIID requested,
     return S_OK;
 }
 
-// The name as the platform's string type, or null.
-BSTR copy_name(const char* text) {
-    const int length = MultiByteToWideChar(text_code_page, 0, text, -1, nullptr, 0);
-    if (length <= 0) return nullptr;
-    auto* wide = static_cast<wchar_t*>(services::heap_try_alloc(static_cast<std::size_t>(length) * sizeof(wchar_t)));
-    if (!wide) return nullptr;
-    BSTR name =
-        MultiByteToWideChar(text_code_page, 0, text, -1, wide, length) ? g_accessible.alloc_string(wide) : nullptr;
-    services::heap_free(wide);
-    return name;
-}
-
-// The window's own name; its children's names (the lines of a list), and the name of a
-// window that has gone meanwhile, are the standard object's.
-HRESULT STDMETHODCALLTYPE get_name(NamedObject* object, VARIANT child, BSTR* result) {
-    const Name* name = find_name(object->window);
-    if (!name || child.vt != VT_I4 || child.lVal != CHILDID_SELF) return object->standard->get_accName(child, result);
+// The window's own name, from name_entry. A window that has gone meanwhile has none.
+[[gnu::used]] HRESULT STDMETHODCALLTYPE own_name(NamedObject* object, VARIANT, BSTR* result) asm("own_name");
+HRESULT STDMETHODCALLTYPE own_name(NamedObject* object, VARIANT, BSTR* result) {
     if (!result) return E_POINTER;
-    *result = copy_name(name->text ? name->text : "");
+    *result = nullptr;
+    const Name* name = find_name(object->window);
+    if (!name) return S_FALSE;
+    wchar_t wide[longest_name + 1];
+    if (!MultiByteToWideChar(text_code_page, 0, name->text ? name->text : "", -1, wide, longest_name + 1))
+        return E_INVALIDARG;
+    *result = g_accessible.alloc_string(wide);
     return *result ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -145,9 +152,9 @@ struct NamedObjectTable {
     HRESULT(STDMETHODCALLTYPE* query_interface)(NamedObject*, REFIID, void**);
     ULONG(STDMETHODCALLTYPE* add_reference)(NamedObject*);
     ULONG(STDMETHODCALLTYPE* release)(NamedObject*);
-    const ForwardEntry* before_name[name_entry - first_forwarded];
-    HRESULT(STDMETHODCALLTYPE* get_name)(NamedObject*, VARIANT, BSTR*);
-    const ForwardEntry* after_name[last_forwarded - name_entry];
+    const ForwardEntry* before_name[7];
+    const ForwardEntry* get_name;
+    const ForwardEntry* after_name[17];
 };
 
 constexpr NamedObjectTable named_object_table{
@@ -155,7 +162,7 @@ constexpr NamedObjectTable named_object_table{
     add_reference,
     release,
     {forward(3), forward(4), forward(5), forward(6), forward(7), forward(8), forward(9)},
-    get_name,
+    &name_entry,
     {forward(11), forward(12), forward(13), forward(14), forward(15), forward(16), forward(17), forward(18),
      forward(19), forward(20), forward(21), forward(22), forward(23), forward(24), forward(25), forward(26),
      forward(27)},
@@ -219,17 +226,11 @@ bool put_naming_procedure(HWND control) {
     return SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(naming_procedure)) != 0;
 }
 
-// A window named for the first time takes a free entry, the table growing when there is
-// none; a control also gets the naming procedure then.
+// A window named for the first time takes a free entry; a control also gets the naming
+// procedure then.
 Name* new_name(HWND window, bool control) {
     Name* name = find_name(nullptr);
-    if (!name) {
-        const int free_index = g_accessible.capacity;
-        if (!services::make_table_room(g_accessible.names, g_accessible.capacity, free_index, name_table_growth))
-            return nullptr;
-        name = &g_accessible.names[free_index];
-    }
-    if (control && !put_naming_procedure(window)) return nullptr;
+    if (!name || (control && !put_naming_procedure(window))) return nullptr;
     name->window = window;
     return name;
 }

@@ -17,7 +17,9 @@
 //    a busy program answers them when it next takes messages.
 namespace toolkit {
 
-// Gives control `number` (window `number`) the accessible name `name`, code page 1252.
+// Gives control `number` (window `number`) the accessible name `name`, code page 1252, of
+// up to 255 characters (a longer one is not read). Up to eight windows and controls have a
+// name at a time: a ninth is refused.
 // A change of name is announced to screen readers (EVENT_OBJECT_NAMECHANGE); the same name
 // again announces nothing. A number without a control (window) does nothing.
 void set_control_name(int number, const char* name);

@@ -13,7 +13,10 @@
 // control's accessible object, before a choice and in the chosen language, while the
 // window texts stay what the user sees. The reading is done by a program of its own
 // (screen_reader.cpp); so is the reading of the progress bar, in the process that shows
-// it, since a busy installation answers no other process.
+// it, since a busy installation answers no other process. Under Wine, serving a reader of
+// another process starts COM's threads in the installer; where Wine's 32-bit side runs
+// through qemu-user, its process then ends with qemu's "uncaught target signal 11" message
+// once its exit code is set (0, as checked here).
 namespace {
 
 struct Names {
