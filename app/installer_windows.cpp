@@ -6,6 +6,7 @@
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "install/payload.h"
+#include "toolkit/accessible.h"
 #include "toolkit/control.h"
 #include "toolkit/event.h"
 #include "toolkit/font.h"
@@ -43,6 +44,8 @@ void open_main_window() {
     toolkit::set_window_callback(colour_callback);
     create_brushes();
     toolkit::set_window_colour(toolkit::window_handle(main_window), main_colour);
+    // Its title stays empty: the name is for screen readers only.
+    toolkit::set_window_name(main_window, main_window_name);
     g_main_width = toolkit::window_width();
 }
 
@@ -65,6 +68,7 @@ void open_list_panel() {
         toolkit::add_text(credits_control, 30, 215, 300, 15, credits_line);
         toolkit::set_control_font(credits_control, credits);
         toolkit::add_list(list_control, 14, 14, 438, 201);
+        toolkit::set_control_name(list_control, list_name_before_choice);
         HFONT list = toolkit::load_font(list_font, "Arial", 9, bold_style);
         SendMessageA(toolkit::control_handle(list_control), WM_SETFONT, reinterpret_cast<WPARAM>(list), TRUE);
     }
@@ -81,6 +85,8 @@ void open_button_panel() {
     toolkit::add_button(english_button, 7, 44, 86, 31, english_label);
     toolkit::add_button(install_control, 7, 100, 86, 31, install_label_french);
     toolkit::add_image_button(cancel_control, 7, 161, 86, 31, cross);
+    // It shows a picture and, until English is chosen, no text.
+    toolkit::set_control_name(cancel_control, cancel_name_before_choice);
     HFONT font = toolkit::load_font(button_font, "Arial", 11, bold_italic_style);
     for (int control : button_panel_controls)
         toolkit::set_control_font(control, font);

@@ -7,6 +7,7 @@
 #include "install/run.h"
 #include "services/exit_codes.h"
 #include "services/strings.h"
+#include "toolkit/accessible.h"
 #include "toolkit/control.h"
 #include "toolkit/event.h"
 #include "toolkit/message_box.h"
@@ -37,6 +38,8 @@ void choose_language(unsigned char flag) {
         toolkit::set_control_text(cancel_control, cancel_label_english);
     }
     set_language(flag);
+    toolkit::set_control_name(cancel_control, chosen(cancel_name));
+    toolkit::set_control_name(list_control, chosen(list_name));
     toolkit::add_item(list_control, -1, chosen(heading_line));
 }
 

@@ -33,6 +33,15 @@ inline constexpr char install_label_english[] = "Install";
 inline constexpr char cancel_label_english[] = "Cancel";
 inline constexpr char credits_line[] = "  Merçi à Quorin pour le Logo/Thanks to Quorin for Logo";
 
+// Names for screen readers where the window text gives none or another: before a choice in
+// both languages, then in the chosen one. The window texts stay as they are.
+inline constexpr char main_window_name[] = "Orvelle 1.00";
+inline constexpr char cancel_name_before_choice[] = "Annuler / Cancel";
+inline constexpr Bilingual cancel_name{"Annuler", cancel_label_english};
+inline constexpr char list_name_before_choice[] = "Journal de l'installation / Installation log";
+inline constexpr Bilingual list_name{"Journal de l'installation", "Installation log"};
+inline constexpr Bilingual progress_name{"Progression", "Progress"};
+
 inline constexpr Bilingual heading_line{"Installation de la librairie :", "Library installation :"};
 inline constexpr char message_title[] = "Infos :";
 inline constexpr Bilingual completion_text{

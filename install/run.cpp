@@ -12,6 +12,7 @@
 #include "services/folders.h"
 #include "services/memory.h"
 #include "services/strings.h"
+#include "toolkit/accessible.h"
 #include "toolkit/control.h"
 #include "toolkit/message_box.h"
 #include "toolkit/window.h"
@@ -177,6 +178,7 @@ void open_progress_bar() {
     toolkit::add_progress_bar(app::progress_bar, 10, 340, toolkit::window_width() - 20, 8, 0, progress_files);
     toolkit::set_progress_colours(app::progress_bar, app::progress_bar_colour, app::progress_background_colour);
     toolkit::set_control_state(app::progress_bar, 1);
+    toolkit::set_control_name(app::progress_bar, chosen(app::progress_name));
 }
 
 void progress_step() {

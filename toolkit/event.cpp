@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/accessible.h"
 #include "toolkit/event_record.h"
 #include "toolkit/window.h"
 
@@ -172,6 +173,7 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARA
         const LRESULT answer = g_events.callback(window, message, first, second);
         if (static_cast<DWORD>(answer) != callback_not_handled) return answer;
     }
+    if (const LRESULT answer = accessible_message(window, message, first, second)) return answer;
     switch (message) {
         case WM_COMMAND:
             on_command(first, second);

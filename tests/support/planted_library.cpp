@@ -1,8 +1,9 @@
 #include <windows.h>
 
 // A library that an attacker leaves beside a program under the name of a system library
-// the program loads. Built twice, as comctl32.dll and uxtheme.dll, with the entries the
-// program looks for in either, so that a load of it never fails for a missing name. When a
+// the program loads. Built as comctl32.dll, uxtheme.dll and oleacc.dll, each with the
+// entries the program looks for in any of them, so that a load of it never fails for a
+// missing name. When a
 // process loads it, it appends one line to "planted.log" beside itself: its own file name
 // and the loading program's path. When it cannot, the load fails, so that no load of it
 // goes unmarked.
@@ -51,4 +52,13 @@ extern "C" __declspec(dllexport) void WINAPI InitCommonControls() {}
 // The theme switch: reports success and does nothing.
 extern "C" __declspec(dllexport) HRESULT WINAPI SetWindowTheme(HWND, LPCWSTR, LPCWSTR) {
     return S_OK;
+}
+
+// The accessibility entries: no object, no answer.
+extern "C" __declspec(dllexport) HRESULT WINAPI CreateStdAccessibleObject(HWND, LONG, REFIID, void** object) {
+    *object = nullptr;
+    return E_NOTIMPL;
+}
+extern "C" __declspec(dllexport) LRESULT WINAPI LresultFromObject(REFIID, WPARAM, void*) {
+    return E_NOTIMPL;
 }
