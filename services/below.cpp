@@ -306,6 +306,7 @@ int enter_base(const char* base) {
     if (folder.handle == INVALID_HANDLE_VALUE) return 0;
     const DWORD length = GetFinalPathNameByHandleW(folder.handle, g_place, check_text_size + 1, FILE_NAME_NORMALIZED);
     g_place_length = static_cast<int>(length);
+    // Checked at its own final path, which reads what it is: it must be a folder.
     if (length == 0 || length > check_text_size || !is_at_place(folder) || !is_folder(folder)) {
         CloseHandle(folder.handle);
         return 0;
