@@ -2,8 +2,6 @@
 
 #include <winternl.h>
 
-#include <cstddef>
-
 #include "services/files.h"
 #include "services/folders.h"
 #include "services/process.h"
@@ -62,14 +60,25 @@ struct Way {
 };
 
 // The file being put in place: the way to its folder, the folder's place length, its
-// earlier copy (no handle when there is none), and its temporary name (the file's name
-// and the ending) with the number of the file written there.
+// earlier copy (no handle when there is none), the rename that puts it in place, whose
+// name is the file's own, followed in the same text by the ending that makes its temporary
+// name, and the number of the file written under that name.
 Way g_way;
 int g_folder_length;
 Opened g_earlier;
-wchar_t g_temporary[check_text_size + 1];
+alignas(FILE_RENAME_INFORMATION) unsigned char g_rename[sizeof(FILE_RENAME_INFORMATION) +
+                                                        check_text_size * sizeof(wchar_t)];
 int g_temporary_length;
 ULONGLONG g_written;
+
+FILE_RENAME_INFORMATION& rename_information() {
+    return *reinterpret_cast<FILE_RENAME_INFORMATION*>(g_rename);
+}
+
+// The temporary name, and the file's own as its start.
+wchar_t* temporary_name() {
+    return rename_information().FileName;
+}
 
 bool is_dot_entry(const wchar_t* name, int length) {
     return name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.'));
@@ -188,6 +197,18 @@ Found open_way(const char* relative, Way& way) {
     return way.name ? Found::opened : Found::refused;
 }
 
+// Opens the last name of `relative` in the folder its way down reaches, which is closed
+// again; missing when the way does not reach a folder at its own place.
+Found open_below(const char* relative, ACCESS_MASK access, ULONG disposition, ULONG options, Opened& opened) {
+    Way way;
+    Found found = open_way(relative, way);
+    found = found == Found::opened
+                ? open_at_place(way.folder, way.name, way.length, access, disposition, options, opened)
+                : Found::missing;
+    close_way(way);
+    return found;
+}
+
 // Deletes the opened object through its handle, which it closes. Attributes are cleared
 // first where they are its own.
 bool delete_opened(const Opened& opened) {
@@ -245,7 +266,7 @@ int delete_tree_opened(const Opened& folder) {
 // The earlier copy or the temporary file, in the file's folder.
 Found open_in_folder(int length, ACCESS_MASK access, ULONG disposition, Opened& opened) {
     const Found found =
-        open_at_place(g_way.folder, g_temporary, length, access, disposition, FILE_NON_DIRECTORY_FILE, opened);
+        open_at_place(g_way.folder, temporary_name(), length, access, disposition, FILE_NON_DIRECTORY_FILE, opened);
     truncate_to(g_folder_length);
     return found;
 }
@@ -260,26 +281,20 @@ bool remove_leftover() {
 // Renames the file over its final name in its folder, through its handle: whatever the
 // name held goes in the same instant.
 bool rename_over(HANDLE file) {
-    const int length = g_temporary_length - temporary_ending_length;
-    alignas(FILE_RENAME_INFORMATION) unsigned char buffer[sizeof(FILE_RENAME_INFORMATION) + sizeof g_temporary];
-    auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer);
-    rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = g_way.folder;
-    rename->FileNameLength = length * sizeof(wchar_t);
-    for (int i = 0; i < length; ++i)
-        rename->FileName[i] = g_temporary[i];
+    FILE_RENAME_INFORMATION& rename = rename_information();
+    rename.ReplaceIfExists = TRUE;
+    rename.RootDirectory = g_way.folder;
+    rename.FileNameLength = (g_temporary_length - temporary_ending_length) * sizeof(wchar_t);
     IO_STATUS_BLOCK io;
-    return NT_SUCCESS(NtSetInformationFile(file, &io, rename,
-                                           offsetof(FILE_RENAME_INFORMATION, FileName) + rename->FileNameLength,
-                                           FileRenameInformation));
+    return NT_SUCCESS(NtSetInformationFile(file, &io, &rename, sizeof g_rename, FileRenameInformation));
 }
 
 // Puts back the attributes of the earlier copy, made writable for a rename that failed,
 // when its name still holds it; should that fail, nothing more can be done from here.
 void restore_earlier() {
     Opened earlier;
-    if (open_in_folder(g_temporary_length - temporary_ending_length, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                       FILE_OPEN, earlier) != Found::opened)
+    if (open_in_folder(g_temporary_length - temporary_ending_length, delete_access, FILE_OPEN, earlier) !=
+        Found::opened)
         return;
     if (earlier.id == g_earlier.id) set_attributes(earlier.handle, g_earlier.attributes);
     CloseHandle(earlier.handle);
@@ -322,30 +337,21 @@ void leave_base() {
 }
 
 int remove_below(const char* relative) {
-    Way way;
     Opened opened;
-    int result = removal_nothing;
-    if (open_way(relative, way) == Found::opened) {
-        const Found found = open_at_place(way.folder, way.name, way.length, delete_access, FILE_OPEN, 0, opened);
-        if (found == Found::refused) result = removal_refused;
-        if (found == Found::opened) result = remove_opened(opened);
-    }
-    close_way(way);
+    const Found found = open_below(relative, delete_access, FILE_OPEN, 0, opened);
+    int result = found == Found::missing ? removal_nothing : removal_refused;
+    if (found == Found::opened) result = remove_opened(opened);
     truncate_to(g_base_length);
     return result;
 }
 
 int create_folder_below(const char* relative) {
-    Way way;
     Opened opened;
     bool made = false;
-    if (open_way(relative, way) == Found::opened &&
-        open_at_place(way.folder, way.name, way.length, folder_access, FILE_OPEN_IF, FILE_DIRECTORY_FILE, opened) ==
-            Found::opened) {
+    if (open_below(relative, folder_access, FILE_OPEN_IF, FILE_DIRECTORY_FILE, opened) == Found::opened) {
         made = !is_link(opened);
         CloseHandle(opened.handle);
     }
-    close_way(way);
     truncate_to(g_base_length);
     return made ? 1 : 0;
 }
@@ -355,9 +361,9 @@ HANDLE begin_file_below(int number, const char* relative) {
     if (open_way(relative, g_way) == Found::opened && g_way.length + temporary_ending_length <= check_text_size) {
         g_folder_length = g_place_length;
         for (int i = 0; i < g_way.length; ++i)
-            g_temporary[i] = g_way.name[i];
+            temporary_name()[i] = g_way.name[i];
         for (int i = 0; i <= temporary_ending_length; ++i)
-            g_temporary[g_way.length + i] = temporary_ending[i];
+            temporary_name()[g_way.length + i] = temporary_ending[i];
         g_temporary_length = g_way.length + temporary_ending_length;
         // The earlier copy is held until the new file is whole: one that another program holds
         // without delete sharing could not be replaced. A read-only one whose attribute is
@@ -383,10 +389,9 @@ HANDLE begin_file_below(int number, const char* relative) {
 }
 
 int place_file_below(int number, bool whole) {
-    HANDLE file = use_file(number);
     // The bytes are on the disk, and the file closed without an error, before anything of
     // the earlier copy changes.
-    bool placed = whole && file && FlushFileBuffers(file);
+    bool placed = whole && FlushFileBuffers(use_file(number));
     placed = close_file(number) && placed;
     // The temporary file is opened again, and must still be the one written.
     Opened temporary;
@@ -410,11 +415,9 @@ int place_file_below(int number, bool whole) {
 }
 
 int delete_tree_below(const char* relative) {
-    Way way;
     Opened folder;
     int deleted = 0;
-    if (open_way(relative, way) == Found::opened &&
-        open_at_place(way.folder, way.name, way.length, folder_access, FILE_OPEN, 0, folder) == Found::opened) {
+    if (open_below(relative, folder_access, FILE_OPEN, 0, folder) == Found::opened) {
         if (is_link(folder)) {
             deleted = delete_opened(folder) ? 1 : 0;
         } else if (is_folder(folder)) {
@@ -423,7 +426,6 @@ int delete_tree_below(const char* relative) {
             CloseHandle(folder.handle);
         }
     }
-    close_way(way);
     truncate_to(g_base_length);
     return deleted;
 }
