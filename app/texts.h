@@ -61,6 +61,8 @@ inline constexpr Bilingual unusable_host_after{"\nAucun fichier n'a été instal
 inline constexpr char host_line_ending[] = " . . .";
 inline constexpr Bilingual file_heading{"Fichier extrait : ", "Extracted file : "};
 inline constexpr Bilingual file_not_written{"Fichier non écrit : ", "File not written : "};
+// Before the name of a sibling's file that is there and stays, on the next line.
+inline constexpr Bilingual file_not_deleted{"Impossible de supprimer le fichier :", "Unable to delete file :"};
 inline constexpr Bilingual folder_deleted{"Fichier et dossier supprimé :", "File and folder deleted :"};
 inline constexpr Bilingual folder_not_deleted{"Impossible de supprimer le répertoire :", "Unable to delete folder :"};
 

@@ -29,6 +29,7 @@ constexpr int step_pause_ms = 50;
 constexpr int scroll_pause_ms = 10;
 
 constexpr char help_path[] = "\\Help\\Orvelle.chm";  // the platform takes the doubled separator as one
+constexpr char help_sibling[] = "\\Help\\Lumora.chm";
 constexpr char help_shown[] = "Help\\Orvelle.chm";
 constexpr char library_path[] = "PureLibraries\\UserLibraries\\Orvelle";
 constexpr char resident_path[] = "Residents\\Orvelle.res";
@@ -65,22 +66,23 @@ void add_line(const char* text) {
 }
 
 // The lines of one file: the empty line, then the file heading and the name as the list
-// shows it, or a single line saying that the file was not written.
-void report_file(bool written, const char* shown) {
+// shows it, or a single line saying that the file was not written; then, for a sibling's
+// file that stays (`stuck`, when given), a line that says so and its name.
+void report_file(bool written, const char* shown, const char* stuck) {
     add_line("");
     if (written) {
         add_line(chosen(app::file_heading));
         add_line(shown);
-        return;
+    } else {
+        add_line(Text{chosen(app::file_not_written), shown});
     }
-    add_line(Text{chosen(app::file_not_written), shown});
+    if (!stuck) return;
+    add_line(chosen(app::file_not_deleted));
+    add_line(stuck[0] == '\\' ? stuck + 1 : stuck);
 }
 
-// The earlier copy goes first; a written file is one step more on the progress bar. What
-// still leads elsewhere after the removal (a link the platform cannot remove, a file with
-// other names) is not written.
+// A written file is one step more on the progress bar.
 bool install_file(const char* relative, const Blob& blob) {
-    remove_file(relative);
     const bool written = write_blob(relative, blob);
     if (written) progress_step();
     return written;
@@ -102,22 +104,23 @@ bool create_folders(const char* host) {
 
 bool install_help(const char* host) {
     const Blob& help = app::language() == app::language_french ? french_help : english_help;
-    remove_file("\\Help\\Lumora.chm");
+    const bool removed = remove_file(help_sibling);
     const bool written = install_file(help_path, help);
     if (written) scroll_list();
     add_line(Text{host, app::host_line_ending});
-    report_file(written, help_shown);
+    report_file(written, help_shown, removed ? nullptr : help_sibling);
     scroll_list();
-    return written;
+    return written && removed;
 }
 
-// The library and the resident file: the sibling's file goes, then the earlier own one.
+// The library and the resident file: the sibling's file goes, then the own one takes the
+// place of the earlier copy. False when either fails.
 bool install_host_file(const char* sibling, const char* relative, const Blob& blob) {
-    remove_file(sibling);
+    const bool removed = remove_file(sibling);
     const bool written = install_file(relative, blob);
-    report_file(written, relative);
+    report_file(written, relative, removed ? nullptr : sibling);
     scroll_list();
-    return written;
+    return written && removed;
 }
 
 // The example files, each in its own folder, cut from the example blob in table order.
@@ -133,14 +136,13 @@ bool install_examples(const char* host) {
     for (int row = 0; row < example_table_rows(); ++row) {
         const ExampleRow& example = *example_row(row);
         const Text relative{examples_folder, example.name};
-        remove_file(relative);
         char* folder = services::path_part(relative, services::write_position());
         services::skip_terminator();
         // Nothing goes into a folder that is not at its own place.
         const bool ready = services::create_folder_below(folder) != 0;
         services::set_write_position(folder);
         const bool written = ready && install_file(relative, Blob{cursor, example.size});
-        report_file(written, example.name);
+        report_file(written, example.name, nullptr);
         scroll_list();
         written_all = written_all && written;
         cursor += example.size;
@@ -192,22 +194,17 @@ void scroll_list() {
     services::delay_ms(scroll_pause_ms);
 }
 
-void remove_file(const char* relative) {
-    services::remove_below(relative);
+bool remove_file(const char* relative) {
+    return services::remove_below(relative) != services::removal_refused;
 }
 
 bool write_blob(const char* relative, const Blob& blob) {
-    if (!services::create_file_below(payload_file_number, relative)) return false;
+    if (!services::begin_file_below(payload_file_number, relative)) return false;
     bool written = true;
     for (int i = 0; written && i < blob.length; ++i)
         written = services::write_byte(services::peek_byte(blob.start + i)) != 0;
-    // A partly written file is no copy of the payload: it goes through its own handle.
-    if (!written) {
-        services::delete_open_file(payload_file_number);
-        return false;
-    }
-    services::close_file(payload_file_number);
-    return true;
+    // A partly written file never takes the earlier copy's place.
+    return services::place_file_below(payload_file_number, written) != 0;
 }
 
 RunOutcome run_installation() {

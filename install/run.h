@@ -9,7 +9,7 @@ namespace install {
 
 enum class RunOutcome {
     installed,      // every file written
-    files_failed,   // the run went through, but some file could not be written
+    files_failed,   // the run went through, but some file could not be written, or a sibling's file stays
     no_host,        // no host folder: nothing was created or deleted
     unusable_host,  // the host folder's name does not fit the code page: nothing was created or deleted
 };
@@ -27,20 +27,23 @@ void scroll_list();
 // Removes host folder + relative through one checked handle (services::remove_below): a
 // read-only file goes, a missing one is no error; a link is removed itself where the
 // platform shows it as one, and otherwise stays; a file with other names (hard links)
-// loses this name only. Works below the base the run entered (services::enter_base).
-void remove_file(const char* relative);
+// loses this name only. False when something is there and stays. Works below the base the
+// run entered (services::enter_base).
+bool remove_file(const char* relative);
 
-// Writes the blob's bytes to a new file at host folder + relative, one platform write per
-// byte, through the handle that was checked to be at its own place before the first byte.
-// True only when every byte was written; a file that could not be written whole is deleted
-// through that handle. Nothing may be at the path: not even a link to a missing file.
+// Puts the blob's bytes at host folder + relative whole (services::begin_file_below and
+// place_file_below), written one platform write per byte under a temporary name, through
+// the handle that was checked to be at its own place before the first byte, and renamed
+// over the earlier copy, if any, once complete. True only when the new file is in place;
+// otherwise what was at the name stays as it was.
 bool write_blob(const char* relative, const Blob& blob);
 
 // Disables the install and cancel controls, installs, asks about the old example folder
 // and enables the cancel control again, except without a usable host folder, where it
 // returns at once. Below the host folder nothing is removed, created or written where a
 // link, a reparse point or a file's other name would take it elsewhere, even if the disk
-// changes while the run goes on: such a file counts as one that could not be written.
+// changes while the run goes on: such a file counts as one that could not be written, and
+// so does a sibling's file that is there and stays.
 RunOutcome run_installation();
 
 // After the unusable_host outcome, the host folder as a message can name it ("?" for each

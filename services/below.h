@@ -2,35 +2,53 @@
 
 #include <windows.h>
 
-// Work below a base folder that others may write to. Each act opens what it acts on once,
-// without following a link that the platform shows as one, checks on that handle that the
-// object is at its own place (the base's final path, taken once by enter_base, followed by
-// the names below it, letter case aside) and has no other name, then acts through the same
-// handle: no name is checked and then used again, so nothing swapped in meanwhile is reached.
-// The base itself may be reached through a link. Relative texts are joined to the base
-// as given; empty names (doubled separators) are skipped. Paths count UTF-16 units, within
+// Work below a base folder that others may write to. The base is opened once, and every act
+// goes down from that handle one level at a time: each folder on the way is opened in the
+// last one checked, without following a link that the platform shows as one, and checked on
+// its handle to be at its own place (the base's final path, taken once by enter_base,
+// followed by the names below it, letter case aside); the last name is opened, or created,
+// in the last folder the same way, checked, and acted on through that handle. No name is
+// checked and then used again, and nothing is created anywhere but in a checked folder. The
+// base itself may be reached through a link. Relative texts are joined to the base as
+// given; empty names (doubled separators) are skipped. Paths count UTF-16 units, within
 // services::check_text_size; longer ones are refused.
 namespace services {
 
-// Takes `base`'s final path as the place below which every later act must stay; non-zero
-// when the base is an existing folder. Until then, or after a failure, every act is refused.
+// Opens `base` and takes its final path as the place below which every later act must
+// stay; non-zero when the base is an existing folder. Until then, or after a failure, every
+// act is refused.
 int enter_base(const char* base);
 void leave_base();
 
+// What remove_below did.
+constexpr int removal_refused = 0;  // something is at the name and stays
+constexpr int removal_done = 1;     // it was removed
+constexpr int removal_nothing = 2;  // nothing there: the name, or a folder on its way, is
+                                    // missing, or the way leads out of the base
+
 // Deletes the file at base + relative, read-only or not. A link that the platform shows as
 // one is removed itself, never its target; a file with other names (hard links) loses this
-// name only and keeps its attributes; a folder stays. Non-zero when it was removed.
+// name only and keeps its attributes; a folder stays.
 int remove_below(const char* relative);
 
 // Creates the last folder of base + relative when missing; non-zero when a folder is there
 // at its own place (not a link), so that files may go into it.
 int create_folder_below(const char* relative);
 
-// Creates a new file at base + relative (nothing may be there, not even a link to a missing
-// file) for writing, under file `number` of the file service, which makes it current. A
-// file that the platform put elsewhere is deleted through its handle before any byte goes
-// in, and the result is 0 then, as for any failure.
-HANDLE create_file_below(int number, const char* relative);
+// Puts a file at base + relative whole, or not at all: at every instant the name holds
+// either what it held before or the new file whole. begin_file_below opens the earlier
+// copy, removes a temporary file left by a cut run, and creates the new file under a fixed
+// temporary name in the same folder, for writing, as file `number` of the file service,
+// which makes it current; 0 on failure, with nothing changed. The earlier copy may be a file
+// or a link that the platform shows; anything else at the name refuses the file, and so
+// does an earlier copy that another program holds without delete sharing, or a read-only
+// one whose attributes are shared with other names (the platform would refuse to replace
+// it). place_file_below then flushes and closes the new file and, if `whole`, renames it
+// over the name, after making a read-only earlier copy writable. Non-zero when the new file
+// is in place; otherwise the temporary file is deleted and the earlier copy keeps its
+// attributes. Nothing else is done below the base between the two.
+HANDLE begin_file_below(int number, const char* relative);
+int place_file_below(int number, bool whole);
 
 // Deletes the folder at base + relative with everything in it, read-only files and
 // subfolders included; non-zero when the folder itself was removed. Linked subfolders are

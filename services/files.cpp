@@ -27,12 +27,12 @@ HANDLE handle_of(int number) {
     return number >= 0 && number < g_room ? g_files[number] : nullptr;
 }
 
-void close_number(int number) {
+int close_number(int number) {
     HANDLE file = handle_of(number);
-    if (!file) return;
-    CloseHandle(file);
+    if (!file) return 0;
     g_files[number] = nullptr;
     if (g_current == file) g_current = nullptr;
+    return CloseHandle(file);
 }
 
 // True for an existing read-only file. The platform refuses to write to one, but not
@@ -115,23 +115,14 @@ HANDLE keep_file(int number, HANDLE file) {
     return file;
 }
 
-int delete_open_file(int number) {
-    HANDLE file = handle_of(number);
-    if (!file) return 0;
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    const int deleted = SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
-    close_number(number);
-    return deleted;
-}
-
 HANDLE use_file(int number) {
     if (number < 0 || number >= g_room) return nullptr;
     g_current = g_files[number];
     return g_current;
 }
 
-void close_file(int number) {
-    close_number(number);
+int close_file(int number) {
+    return close_number(number);
 }
 
 int at_end_of_file(int number) {

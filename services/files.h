@@ -39,7 +39,8 @@ int delete_open_file(int number);
 
 // Makes the number's file current and returns its handle (0 when it holds none).
 HANDLE use_file(int number);
-void close_file(int number);
+// Non-zero when the number held a file and the platform closed it without an error.
+int close_file(int number);
 // 0 when a byte can still be read from the number's file, else -1.
 int at_end_of_file(int number);
 // Numbers the table has room for (a query for tests and diagnostics).

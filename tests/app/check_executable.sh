@@ -13,8 +13,9 @@ case "$kind" in
     "PE32 executable (GUI) Intel 80386"*) ;;
     *) echo "expected a PE32 GUI executable for Intel 80386, file says: $kind"; exit 1 ;;
 esac
-# DLL names are compared without letter case, as the system loads them.
-allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll "
+# DLL names are compared without letter case, as the system loads them. ntdll is mapped into
+# every process by the system itself, from its own folder, before any program code runs.
+allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll ntdll.dll "
 status=0
 for dll in $("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]'); do
     case "$allowed" in

@@ -5,10 +5,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/registry.h"
 #include "tests/support/temp_folder.h"
 #include "tools/driver/installer_driver.h"
@@ -32,7 +35,7 @@ enum class OldExamples { absent, file, tree, busy_tree, link, swapped };
 enum class Stop { before_language, before_install, after_install };
 // A link in the host folder to read-only files beside it, as whoever can write to the host
 // folder could leave one for an installer run with higher rights.
-enum class Planted { none, earlier_copy_link, sibling_link, help_folder_link };
+enum class Planted { none, earlier_copy_link, sibling_link, help_folder_link, library_folder_link };
 // The registered host folder's name, below the temporary folder (code page 1252 here).
 enum class HostName { plain, accented, fullwidth, polish, fullwidth_quote };
 // Clicks queued to the buttons, or the keyboard alone: Tab, Shift+Tab, Space on a button,
@@ -47,6 +50,7 @@ struct Words {
     const char* heading;
     const char* file_heading;
     const char* not_written;
+    const char* not_removed;  // a sibling's file that stays
     const char* deleted;
     const char* not_deleted;
     const char* question_title;
@@ -66,6 +70,7 @@ const Words french{
     "Installation de la librairie :",
     "Fichier extrait : ",
     "Fichier non écrit : ",
+    "Impossible de supprimer le fichier :",
     "Fichier et dossier supprimé :",
     "Impossible de supprimer le répertoire :",
     " Librairie Lumora",
@@ -84,6 +89,7 @@ const Words english{
     "Library installation :",
     "Extracted file : ",
     "File not written : ",
+    "Unable to delete file :",
     "File and folder deleted :",
     "Unable to delete folder :",
     " Library Lumora",
@@ -131,6 +137,9 @@ struct Case {
     Planted planted = Planted::none;
     Input input = Input::mouse;
     HostName host_name = HostName::plain;
+    // A first run killed once the help file being written holds this many bytes, or 0.
+    size_t killed_at = 0;
+    bool small_drive = false;  // the host folder on a drive of 24 KB, with an earlier help file of 6000 bytes
 };
 
 const Case cases[] = {
@@ -180,6 +189,19 @@ const Case cases[] = {
     {.name = "FullwidthHostNameIsRefused", .host_name = HostName::fullwidth},
     {.name = "PolishHostNameIsRefused", .language = Language::english, .host_name = HostName::polish},
     {.name = "FullwidthQuoteInTheHostNameIsRefused", .host_name = HostName::fullwidth_quote},
+    {.name = "LinkedFolderOnTheWayGetsNothing", .planted = Planted::library_folder_link},
+    {.name = "HeldSiblingFileIsReported",
+     .language = Language::english,
+     .earlier_copies = true,
+     .held_open = "Residents\\Lumora.res"},
+    {.name = "FullDiskKeepsTheEarlierHelpFile", .language = Language::english, .small_drive = true},
+    // Early, half-way and late in the help file, over read-only earlier copies.
+    {.name = "KilledEarlyLeavesEveryFileWhole", .earlier_copies = true, .killed_at = 100},
+    {.name = "KilledHalfWayLeavesEveryFileWhole", .earlier_copies = true, .killed_at = 15700},
+    {.name = "KilledLateLeavesEveryFileWhole",
+     .language = Language::english,
+     .earlier_copies = true,
+     .killed_at = 24000},
 };
 
 // Each host name: the folder as registered in UTF-16, an ordinary folder beside it that the
@@ -215,6 +237,7 @@ const PlantedLink planted_links[] = {
     {"Residents\\Orvelle.res", "elsewhere\\Orvelle.res", {"Orvelle.res"}, "Residents\\Orvelle.res", true},
     {"PureLibraries\\UserLibraries\\Lumora", "elsewhere\\Lumora", {"Lumora"}, nullptr, true},
     {"Help", "elsewhere", {"Lumora.chm", "Orvelle.chm"}, "Help\\Orvelle.chm", false},
+    {"PureLibraries", "elsewhere", {}, "PureLibraries\\UserLibraries\\Orvelle", false},
 };
 // The other user's folder of the swapped case, beside the host folder: read-only files.
 const char* const victim_files[] = {"Lumora\\a.pb", "Lumora\\Sub\\b.pb"};
@@ -226,6 +249,20 @@ void PrintTo(const Case& c, std::ostream* out) {
 
 std::string payload(const char* name) {
     return read_file(std::string(PAYLOAD_DIR) + name);
+}
+
+// The size of the largest file in `folder`.
+size_t largest_file(const std::string& folder) {
+    size_t largest = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            largest = std::max<size_t>(largest, entry.nFileSizeLow);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return largest;
 }
 
 std::string narrow(const std::wstring& text, UINT code_page) {
@@ -273,20 +310,33 @@ class Installer : public testing::TestWithParam<Case> {
     void SetUp() override {
         const Case& c = GetParam();
         const HostFolderName& name = host_names[static_cast<int>(c.host_name)];
-        const std::wstring host = test_support::wide(temp_.path()) + name.folder;
+        std::wstring host = test_support::wide(temp_.path()) + name.folder;
+        if (c.small_drive) {
+            ASSERT_NO_FATAL_FAILURE(small_drive("mount"));
+            host = test_support::wide(drive_) + L"PureBasic\\";
+        }
         // A name the code page can hold is used as the installer uses it, in that code page.
-        if (!name.shown) host_ = temp_ / narrow(name.folder, CP_ACP);
+        if (!name.shown) host_ = narrow(host, CP_ACP);
         words_ = c.language == Language::french ? &french : &english;
         test_support::unregister_host();
         if (c.registered) {
             ASSERT_TRUE(test_support::register_host(host));
         }
         if (c.host_exists) make_folders(host);
+        if (c.small_drive) {
+            make_folder(host_);
+            make_folder(host_ + "Help");
+            ASSERT_TRUE(write_file(host_ + installed_files[0].path, std::string(6000, 'h')));
+        }
         if (name.look_alike) make_folders(test_support::wide(temp_ / name.look_alike));
         if (c.earlier_copies) make_earlier_copies();
         make_old_examples(c.old_examples);
         ASSERT_NO_FATAL_FAILURE(plant_link(c.planted));
         before_ = tree_of(temp_.path());
+        if (unwritten()) unwritten_before_ = read_file(host_ + unwritten());
+        for (const char* file : sibling_files)
+            siblings_before_.push_back(read_file(host_ + file));
+        elsewhere_before_ = tree_of(temp_ / "elsewhere\\");
     }
 
     void TearDown() override {
@@ -298,6 +348,28 @@ class Installer : public testing::TestWithParam<Case> {
         }
         test_support::unregister_host();
         remove_planted_link();
+        if (!drive_.empty()) small_drive("unmount");
+    }
+
+    // A drive of 24 KB: a tmpfs mounted on a folder here and made a drive of the prefix by a
+    // Unix script, which Wine's start does not wait for. Where the machine refuses, the test
+    // fails with the reason.
+    void small_drive(const std::string& action) {
+        if (drive_.empty()) {
+            const DWORD drives = GetLogicalDrives();
+            char letter = 'Q';
+            while (drives & (1u << (letter - 'A')))
+                ++letter;
+            drive_ = std::string(1, letter) + ":\\";
+            make_folder(temp_ / "drive");
+        }
+        const std::string done = temp_ / "drive.done";
+        DeleteFileA(done.c_str());
+        const auto started = test_support::run_child("start.exe /unix /bin/sh \"" SMALL_DRIVE "\" " + action + " \"" +
+                                                     test_support::unix_path(done) + "\" \"" +
+                                                     test_support::unix_path(temp_ / "drive") + "\" " + drive_[0]);
+        ASSERT_TRUE(started.finished && driver::wait_until([&] { return file_exists(done); }, 30000));
+        ASSERT_EQ("ok\n", read_file(done)) << action << " " << drive_;
     }
 
     // Makes `folder` (below the temporary folder, with its trailing backslash) and the
@@ -401,11 +473,21 @@ class Installer : public testing::TestWithParam<Case> {
         if (GetParam().old_examples == OldExamples::swapped) test_support::remove_link(host_ + "Examples");
     }
 
-    // The installed file that a link stands for: unless the run can remove the link, it
-    // stays, and the file is not written through it.
-    const char* unwritten_through_link() const {
+    // The installed file that the run cannot write: the help file on the small drive, a held
+    // file, or the file a link stands for, unless the run can remove the link.
+    const char* unwritten() const {
+        const Case& c = GetParam();
+        if (c.small_drive) return installed_files[0].path;
+        if (c.held_open && !stuck()) return c.held_open;
         const char* file = planted().stands_for;
         return file && !link_removable_ ? file : nullptr;
+    }
+
+    // The sibling's file that stays: a held one, or a link the run cannot remove.
+    const char* stuck() const {
+        const Case& c = GetParam();
+        if (c.held_open && std::string(c.held_open).find("Lumora") != std::string::npos) return c.held_open;
+        return c.planted == Planted::sibling_link && !link_removable_ ? planted().link : nullptr;
     }
 
     // Whether the run deletes the old example folder on Yes: a held file keeps it, a link
@@ -498,8 +580,9 @@ class Installer : public testing::TestWithParam<Case> {
         }
     }
 
-    // The list after a run that wrote every file but `failed` (a path of installed_files).
-    std::vector<std::string> expected_lines(const char* failed) const {
+    // The list after a run that wrote every file but unwritten(), with stuck() reported.
+    std::vector<std::string> expected_lines() const {
+        const char* failed = unwritten();
         std::vector<std::string> lines{words_->heading, separator, host_ + " . . ."};
         for (const Installed& file : installed_files) {
             // The examples come under a heading of their own.
@@ -511,6 +594,9 @@ class Installer : public testing::TestWithParam<Case> {
                 lines.push_back(words_->file_heading);
                 lines.push_back(file.shown);
             }
+            const size_t index = &file - installed_files;
+            if (stuck() && index < std::size(sibling_files) && std::string(stuck()) == sibling_files[index])
+                lines.insert(lines.end(), {words_->not_removed, stuck()});
         }
         return lines;
     }
@@ -542,6 +628,34 @@ class Installer : public testing::TestWithParam<Case> {
         EXPECT_EQ(std::vector<std::string>{words_->heading}, driver::list_lines(control(100)));
     }
 
+    // The payload file that `file` installs (the help file of the case's language).
+    std::string installed_bytes(const Installed& file) const {
+        if (file.payload) return payload(file.payload);
+        return payload(GetParam().language == Language::french ? "help_fr.chm" : "help_en.chm");
+    }
+
+    // A first run, killed by a watcher in this process once a file of the Help folder holds
+    // `bytes` bytes: every installed file is whole then, the earlier copy or the new one, and
+    // the kill came while the help file was being written.
+    void cut_short(size_t bytes) {
+        ASSERT_TRUE(driver::start_installer(SETUP_EXE, installer_)) << "the main window did not show";
+        ASSERT_NO_FATAL_FAILURE(choose_language());
+        ASSERT_NO_FATAL_FAILURE(use(8));
+        const std::string help = host_ + "Help\\";
+        for (const DWORD start = GetTickCount(); largest_file(help) < bytes && GetTickCount() - start < 60000;) {
+        }
+        unsigned ignored;
+        driver::wait_exit(installer_, 0, &ignored);  // ends it at once
+        const size_t written = largest_file(help);
+        std::printf("killed with %u bytes of the help file written\n", static_cast<unsigned>(written));
+        EXPECT_TRUE(written >= bytes && written < installed_bytes(installed_files[0]).size())
+            << "killed with " << written << " bytes of the help file written";
+        for (const Installed& file : installed_files) {
+            const std::string now = read_file(host_ + file.path);
+            EXPECT_TRUE(now == old_bytes || now == installed_bytes(file)) << file.path << ": " << shown_bytes(now);
+        }
+    }
+
     void answer_question() {
         const Case& c = GetParam();
         driver::Box box;
@@ -553,7 +667,7 @@ class Installer : public testing::TestWithParam<Case> {
         std::vector<LRESULT> progress;
         for (HWND bar : driver::find_controls(installer_, 201))
             progress.push_back(SendMessageW(bar, PBM_GETPOS, 0, 0));
-        EXPECT_EQ((std::vector<LRESULT>{1, c.held_open ? 4 : 5}), progress);
+        EXPECT_EQ((std::vector<LRESULT>{1, unwritten() ? 4 : 5}), progress);
         if (c.old_examples == OldExamples::swapped) {
             ASSERT_NO_FATAL_FAILURE(swap_examples());
         }
@@ -566,13 +680,20 @@ class Installer : public testing::TestWithParam<Case> {
     driver::Installer installer_;
     HANDLE held_ = nullptr;
     bool alt_held_ = false;
-    bool link_removable_ = false;  // the run can remove the case's link: the platform opens it as one
-    std::string before_;           // the whole temporary folder before the installer starts
-    std::string old_tree_before_;  // the old examples' tree
+    bool link_removable_ = false;   // the run can remove the case's link: the platform opens it as one
+    std::string before_;            // the whole temporary folder before the installer starts
+    std::string old_tree_before_;   // the old examples' tree
+    std::string unwritten_before_;  // what unwritten() held
+    std::vector<std::string> siblings_before_;
+    std::string elsewhere_before_;  // the folder beside the host folder that planted links lead to
+    std::string drive_;             // the small drive's root
 };
 
 TEST_P(Installer, RunsAsTheUserSeesIt) {
     const Case& c = GetParam();
+    if (c.killed_at) {
+        ASSERT_NO_FATAL_FAILURE(cut_short(c.killed_at));
+    }
     if (c.held_open) held_ = hold(host_ + c.held_open);
     ASSERT_TRUE(driver::start_installer(SETUP_EXE, installer_)) << "the main window did not show";
     expect_enabled({6, 7, 9});
@@ -612,12 +733,11 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
             EXPECT_EQ(before_, tree_of(temp_.path())) << "something was written without a host";
             return;
         }
-        const char* unwritten = c.held_open ? c.held_open : unwritten_through_link();
-        const bool failed = unwritten != nullptr;
+        const bool failed = unwritten() || stuck();
         expected_exit = failed ? 1 : 0;
         expect_message(box, "Infos :", failed ? words_->failure : words_->completion,
                        failed ? driver::BoxIcon::warning : driver::BoxIcon::information, {IDOK});
-        std::vector<std::string> lines = expected_lines(unwritten);
+        std::vector<std::string> lines = expected_lines();
         const std::string old = host_ + "Examples\\Lumora\\";
         if (c.answer == IDYES) {
             const bool gone = old_examples_deleted();
@@ -651,25 +771,30 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
         EXPECT_EQ(before_, tree_of(temp_.path())) << "something was written without the install command";
         return;
     }
-    const char* unwritten = c.held_open ? c.held_open : unwritten_through_link();
     for (const Installed& file : installed_files) {
-        const char* source = file.payload                     ? file.payload
-                             : c.language == Language::french ? "help_fr.chm"
-                                                              : "help_en.chm";
-        const bool held = unwritten && std::string(unwritten) == file.path;
+        const bool held = unwritten() && std::string(unwritten()) == file.path;
         std::string path = host_ + file.path;
         // The examples went aside with their folder.
         if (c.old_examples == OldExamples::swapped && path.find("Examples\\") == host_.size())
             path.insert(host_.size() + 8, ".old");
-        EXPECT_EQ(held ? old_bytes : payload(source), read_file(path)) << file.path;
+        EXPECT_EQ(shown_bytes(held ? unwritten_before_ : installed_bytes(file)), shown_bytes(read_file(path)))
+            << file.path;
     }
-    for (const char* file : sibling_files) {
-        // A link that stays shows its target, beside the host folder.
-        const bool kept = under_planted_link(file) && !link_removable_;
-        EXPECT_EQ(kept ? old_bytes : "", read_file(host_ + file)) << file;
-        EXPECT_EQ(kept, file_exists(host_ + file)) << file;
+    for (size_t i = 0; i < std::size(sibling_files); ++i) {
+        // A link that stays shows what it leads to, beside the host folder.
+        const std::string file = sibling_files[i];
+        const bool kept = (under_planted_link(file) && !link_removable_) || (stuck() && file == stuck());
+        EXPECT_EQ(kept ? siblings_before_[i] : "", read_file(host_ + file)) << file;
+        if (!kept) {
+            EXPECT_FALSE(file_exists(host_ + file)) << file;
+        }
     }
     expect_outside_untouched();
+    EXPECT_EQ(elsewhere_before_, tree_of(temp_ / "elsewhere\\")) << "changed beside the host folder";
+    // Nothing of a run cut short stays.
+    if (c.killed_at) {
+        EXPECT_EQ("Orvelle.chm=" + shown_bytes(installed_bytes(installed_files[0])) + " ", tree_of(host_ + "Help\\"));
+    }
     const std::string old = host_ + "Examples\\Lumora";
     switch (c.old_examples) {
         case OldExamples::absent:

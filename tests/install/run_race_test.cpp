@@ -15,6 +15,8 @@
 // way for a link to a folder of read-only files of theirs. The swapper is a Unix process
 // (tests/install/swap_links.sh), so that this test stays single-threaded; the rounds are
 // fixed, and the other user's files must never lose a byte or their read-only attribute.
+// Each round must also meet the swaps: some of its acts must be refused (an entry of ours
+// left, a file not written), or it proves nothing.
 namespace {
 
 using test_support::make_folder;
@@ -83,6 +85,19 @@ void make_victim(const std::string& folder, int count) {
     }
 }
 
+// How many files `folder` holds.
+int files_in(const std::string& folder) {
+    int count = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        count += !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return count;
+}
+
 // How many of the victim's files lost a byte or their read-only attribute.
 int victim_losses(const std::string& folder, int count) {
     int losses = 0;
@@ -103,7 +118,7 @@ TEST(RunRace, TreeDeletionNeverFollowsASwappedFolder) {
     make_folder(host);
     ASSERT_NE(0, services::enter_base(host.c_str()));
     const std::string tree = host + "Lumora", sub = tree + "\\Sub";
-    int losses = 0, swaps = 0;
+    int losses = 0, swaps = 0, refused = 0;
     for (int round = 0; round < rounds; ++round) {
         make_folder(tree);
         make_folder(sub);
@@ -117,12 +132,16 @@ TEST(RunRace, TreeDeletionNeverFollowsASwappedFolder) {
         const int round_swaps = swapper.stop();
         ASSERT_GE(round_swaps, 0) << "the swapper did not end, round " << round;
         swaps += round_swaps;
+        const int round_refused = files_in(sub);
+        EXPECT_GT(round_refused, 0) << "round " << round << " met no swap";
+        refused += round_refused;
         losses += victim_losses(victim, tree_entries);
         test_support::remove_tree(tree);
         ASSERT_FALSE(test_support::folder_exists(tree)) << "round " << round;
     }
     services::leave_base();
-    std::printf("%d rounds of %d entries, %d swaps, %d files lost\n", rounds, tree_entries, swaps, losses);
+    std::printf("%d rounds of %d entries, %d swaps, %d entries refused, %d files lost\n", rounds, tree_entries, swaps,
+                refused, losses);
     EXPECT_EQ(0, losses) << "files of the other user lost, over " << rounds << " rounds and " << swaps << " swaps";
     EXPECT_GT(swaps, 0) << "nothing was swapped";
 }
@@ -136,17 +155,20 @@ TEST(RunRace, FileStepsNeverFollowASwappedFolder) {
     make_folder(host);
     make_folder(host + "Residents");
     ASSERT_NE(0, services::enter_base(host.c_str()));
-    int losses = 0, swaps = 0;
+    int losses = 0, swaps = 0, refused = 0;
     for (int round = 0; round < rounds; ++round) {
         Swapper swapper(temp, host + "Residents", victim);
         ASSERT_TRUE(swapper.running()) << "round " << round;
+        int round_refused = 0;
         for (int step = 0; step < file_steps; ++step) {
             install::remove_file("Residents\\Orvelle.res");
-            install::write_blob("Residents\\Orvelle.res", install::resident_file);
+            round_refused += !install::write_blob("Residents\\Orvelle.res", install::resident_file);
         }
         const int round_swaps = swapper.stop();
         ASSERT_GE(round_swaps, 0) << "the swapper did not end, round " << round;
         swaps += round_swaps;
+        EXPECT_GT(round_refused, 0) << "round " << round << " met no swap";
+        refused += round_refused;
         const DWORD attributes = GetFileAttributesA((victim + "\\Orvelle.res").c_str());
         if (read_file(victim + "\\Orvelle.res") != victim_bytes || attributes == INVALID_FILE_ATTRIBUTES ||
             !(attributes & FILE_ATTRIBUTE_READONLY))
@@ -158,7 +180,8 @@ TEST(RunRace, FileStepsNeverFollowASwappedFolder) {
         make_folder(host + "Residents");
     }
     services::leave_base();
-    std::printf("%d rounds of %d steps, %d swaps, %d rounds lost\n", rounds, file_steps, swaps, losses);
+    std::printf("%d rounds of %d steps, %d swaps, %d steps refused, %d rounds lost\n", rounds, file_steps, swaps,
+                refused, losses);
     EXPECT_EQ(0, losses) << "rounds in which the other user's file was changed, of " << rounds << ", over " << swaps
                          << " swaps";
     EXPECT_GT(swaps, 0) << "nothing was swapped";

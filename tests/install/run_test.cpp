@@ -65,25 +65,23 @@ TEST_F(RunFiles, AnEarlierCopyGoesButNothingItSharesWithOtherNames) {
     }
 }
 
-// A written file is always new: anything at its path keeps the blob out, even a link to
-// a missing file, which Wine does not show.
-TEST_F(RunFiles, NothingIsWrittenOverWhatIsThere) {
+// The blob takes the place of a read-only earlier copy whole, and of a link to a missing
+// file (which Wine does not show) without making its target.
+TEST_F(RunFiles, TheBlobTakesThePlaceOfWhatIsThere) {
     const std::string target = temp_ / "target.res", link = host_ + "Residents\\Orvelle.res";
+    const std::string blob(reinterpret_cast<const char*>(install::resident_file.start), install::resident_file.length);
     write_file(target, "target");
     ASSERT_TRUE(test_support::make_link(target, link));
     ASSERT_TRUE(DeleteFileA(target.c_str()));
-    EXPECT_FALSE(install::write_blob("Residents\\Orvelle.res", install::resident_file));
+    EXPECT_TRUE(install::write_blob("Residents\\Orvelle.res", install::resident_file));
     EXPECT_FALSE(file_exists(target)) << "written through the link";
-    write_file(target, "target");  // so that the link can be seen to go
-    test_support::remove_link(link);
+    EXPECT_EQ(blob, read_file(link));
 
-    write_file(link, "earlier");
-    EXPECT_FALSE(install::write_blob("Residents\\Orvelle.res", install::resident_file));
-    EXPECT_EQ("earlier", read_file(link));
     DeleteFileA(link.c_str());
+    write_file(link, "earlier");
+    test_support::set_read_only(link);
     EXPECT_TRUE(install::write_blob("\\Residents\\Orvelle.res", install::resident_file));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(install::resident_file.start), install::resident_file.length),
-              read_file(link));
+    EXPECT_EQ(blob, read_file(link));
 }
 
 }  // namespace

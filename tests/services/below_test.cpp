@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,22 @@ using test_support::set_read_only;
 using test_support::write_file;
 
 namespace {
+
+// The names in a folder, in order, each followed by a blank.
+std::string names_in(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return "";
+    do {
+        names.insert(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::string listing;
+    for (const std::string& name : names)
+        if (name != "." && name != "..") listing += name + " ";
+    return listing;
+}
 
 bool is_read_only(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -69,19 +86,20 @@ TEST_F(Below, RemoveTakesOnlyWhatIsAtItsOwnPlace) {
     const struct {
         What what;
         const char* relative;
-        bool removed;  // where the platform does not open a link as itself
+        int result;  // where the platform does not open a link as itself
         bool name_stays;
     } cases[] = {
-        {What::read_only_file, "Residents\\Orvelle.res", true, false},
-        {What::read_only_file, "\\Residents\\\\Orvelle.res", true, false},
-        {What::hard_link, "Residents\\Orvelle.res", true, false},
+        {What::read_only_file, "Residents\\Orvelle.res", removal_done, false},
+        {What::read_only_file, "\\Residents\\\\Orvelle.res", removal_done, false},
+        {What::hard_link, "Residents\\Orvelle.res", removal_done, false},
         // Its attributes are the outside file's too: they stay, and so does the name.
-        {What::read_only_hard_link, "Residents\\Orvelle.res", false, true},
-        {What::file_link, "Residents\\Orvelle.res", false, true},
-        {What::folder, "Residents", false, true},
-        {What::nothing, "Residents\\Orvelle.res", false, false},
-        // A name that would lead out by itself: the file it names stays.
-        {What::nothing, "Residents\\..\\..\\outside\\plain.txt", false, true},
+        {What::read_only_hard_link, "Residents\\Orvelle.res", removal_refused, true},
+        {What::file_link, "Residents\\Orvelle.res", removal_refused, true},
+        {What::folder, "Residents", removal_refused, true},
+        {What::nothing, "Residents\\Orvelle.res", removal_nothing, false},
+        {What::nothing, "Missing\\Orvelle.res", removal_nothing, false},
+        // A name that would lead out by itself: the file it names stays, and is not below.
+        {What::nothing, "Residents\\..\\..\\outside\\plain.txt", removal_nothing, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.what));
@@ -104,7 +122,7 @@ TEST_F(Below, RemoveTakesOnlyWhatIsAtItsOwnPlace) {
             default:
                 break;
         }
-        EXPECT_EQ(c.removed || link_removed, remove_below(c.relative) != 0);
+        EXPECT_EQ(link_removed ? removal_done : c.result, remove_below(c.relative));
         EXPECT_EQ(c.name_stays && !link_removed,
                   GetFileAttributesA((host_ + c.relative).c_str()) != INVALID_FILE_ATTRIBUTES);
         expect_outside_intact();
@@ -120,34 +138,72 @@ TEST_F(Below, RemoveTakesOnlyWhatIsAtItsOwnPlace) {
 TEST_F(Below, NothingIsReachedThroughALinkedFolderOnTheWay) {
     ASSERT_TRUE(link(outside_, host_ + "Linked"));
     const bool removable = opens_as_link(host_ + "Linked");
-    EXPECT_EQ(0, remove_below("Linked\\ro.txt"));
-    EXPECT_EQ(0, remove_below("Linked\\plain.txt"));
-    EXPECT_EQ(nullptr, create_file_below(0, "Linked\\new.txt"));
-    EXPECT_FALSE(file_exists(outside_ + "\\new.txt")) << "the file made through the link stays";
+    EXPECT_EQ(removal_nothing, remove_below("Linked\\ro.txt"));
+    EXPECT_EQ(removal_nothing, remove_below("Linked\\plain.txt"));
+    EXPECT_EQ(nullptr, begin_file_below(0, "Linked\\new.txt"));
     EXPECT_EQ(0, create_folder_below("Linked"));
+    EXPECT_EQ(0, create_folder_below("Linked\\Made"));
+    EXPECT_EQ("plain.txt ro.txt ", names_in(outside_)) << "made through the link";
     // The linked folder itself: removed alone where the platform opens it as a link.
     EXPECT_EQ(removable, delete_tree_below("Linked\\") != 0);
     EXPECT_EQ(removable, !folder_exists(host_ + "Linked"));
     expect_outside_intact();
 }
 
-TEST_F(Below, ANewFileIsWrittenThroughItsHandleAndNothingIsWrittenOver) {
-    HANDLE file = create_file_below(0, "Residents\\Orvelle.res");
-    ASSERT_NE(nullptr, file);
-    EXPECT_EQ(file, use_file(0));
-    EXPECT_EQ(1, write_byte('R'));
-    EXPECT_EQ(1, write_byte('S'));
-    close_file(0);
-    EXPECT_EQ("RS", read_file(host_ + "Residents\\Orvelle.res"));
-    EXPECT_EQ(nullptr, create_file_below(0, "Residents\\Orvelle.res")) << "a file is there";
-    EXPECT_EQ(nullptr, use_file(0));
-    EXPECT_EQ("RS", read_file(host_ + "Residents\\Orvelle.res"));
-    // A link to a missing file, which Wine does not show: creating would make its target.
-    write_file(outside_ + "\\gone.res", "x");
-    ASSERT_TRUE(link(outside_ + "\\gone.res", host_ + "Residents\\Link.res"));
-    ASSERT_TRUE(DeleteFileA((outside_ + "\\gone.res").c_str()));
-    EXPECT_EQ(nullptr, create_file_below(0, "Residents\\Link.res"));
-    EXPECT_FALSE(file_exists(outside_ + "\\gone.res"));
+// Whatever comes of a file, its name holds either what it held or the new file whole, and
+// no temporary file stays beside it.
+TEST_F(Below, AFileTakesItsPlaceWholeOrNotAtAll) {
+    const std::string at = host_ + "Residents\\Orvelle.res";
+    enum class Before { nothing, read_only_copy, held_copy, link_to_missing, folder, read_only_hard_link };
+    const struct {
+        Before before;
+        bool whole;
+        bool placed;
+    } cases[] = {
+        {Before::nothing, true, true},
+        {Before::read_only_copy, true, true},
+        {Before::read_only_copy, false, false},  // cut short: the earlier copy stays as it was
+        {Before::held_copy, true, false},        // held without delete sharing, as a viewer does
+        {Before::link_to_missing, true, true},   // the link goes, and its target is not made
+        {Before::folder, true, false},
+        // Its read-only attribute is the outside file's too: Windows would refuse to replace it.
+        {Before::read_only_hard_link, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.before));
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.before == Before::read_only_copy || c.before == Before::held_copy) {
+            write_file(at, "earlier");
+            set_read_only(at);
+            if (c.before == Before::held_copy)
+                held = CreateFileA(at.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        } else if (c.before == Before::link_to_missing) {
+            write_file(outside_ + "\\gone.res", "x");
+            ASSERT_TRUE(link(outside_ + "\\gone.res", at));
+            ASSERT_TRUE(DeleteFileA((outside_ + "\\gone.res").c_str()));
+        } else if (c.before == Before::folder) {
+            make_folder(at);
+        } else if (c.before == Before::read_only_hard_link) {
+            ASSERT_TRUE(CreateHardLinkA(at.c_str(), (outside_ + "\\ro.txt").c_str(), nullptr));
+        }
+        const std::string before = read_file(at);
+        HANDLE file = begin_file_below(0, "Residents\\Orvelle.res");
+        if (file) {
+            EXPECT_EQ(file, use_file(0));
+            EXPECT_EQ(1, write_byte('N'));
+            EXPECT_EQ(before, read_file(at)) << "the name changed before the file was whole";
+        }
+        EXPECT_EQ(c.placed, file && place_file_below(0, c.whole) != 0);
+        EXPECT_EQ(c.placed ? "N" : before, read_file(at));
+        EXPECT_EQ(!c.placed && c.before != Before::folder, is_read_only(at)) << "its attributes are kept";
+        EXPECT_EQ("Orvelle.res ", names_in(host_ + "Residents"));
+        EXPECT_EQ("plain.txt ro.txt ", names_in(outside_));
+        expect_outside_intact();
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        SetFileAttributesA(at.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveDirectoryA(at.c_str()) || DeleteFileA(at.c_str());
+        set_read_only(outside_ + "\\ro.txt");
+    }
 }
 
 TEST_F(Below, FoldersAreCreatedAndCheckedBeforeUse) {
@@ -207,7 +263,7 @@ TEST(BelowBase, TheBaseMayBeALinkButMustBeThere) {
     write_file(temp / "real\\f.txt", "f");
     ASSERT_TRUE(make_link(temp / "real", temp / "base"));
     ASSERT_NE(0, enter_base((temp / "base\\").c_str()));
-    EXPECT_NE(0, remove_below("f.txt"));
+    EXPECT_EQ(removal_done, remove_below("f.txt"));
     EXPECT_FALSE(file_exists(temp / "real\\f.txt"));
     remove_link(temp / "base");
 
@@ -216,8 +272,8 @@ TEST(BelowBase, TheBaseMayBeALinkButMustBeThere) {
     EXPECT_EQ(0, enter_base((temp / "real\\g.txt").c_str())) << "a file is no base";
     EXPECT_EQ(0, enter_base(""));
     // Refused until a base is entered.
-    EXPECT_EQ(0, remove_below("..\\real\\g.txt"));
-    EXPECT_EQ(nullptr, create_file_below(0, "x.txt"));
+    EXPECT_EQ(removal_nothing, remove_below("..\\real\\g.txt"));
+    EXPECT_EQ(nullptr, begin_file_below(0, "x.txt"));
     EXPECT_EQ(0, create_folder_below("x"));
     EXPECT_EQ(0, delete_tree_below("real"));
     EXPECT_EQ("g", read_file(temp / "real\\g.txt"));

@@ -95,12 +95,15 @@ std::string read_whole(HANDLE file) {
 
 }  // namespace
 
+// Read while others may hold the file, even with delete access.
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 std::string read_file(const std::string& path) {
-    return read_whole(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return read_whole(CreateFileA(path.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 std::string read_file(const std::wstring& path) {
-    return read_whole(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return read_whole(CreateFileW(path.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 bool file_exists(const std::string& path) {
