@@ -152,10 +152,10 @@ bool install_examples(const char* host) {
 
 // The superseded library's example folder goes only when the user says so.
 void offer_old_examples_deletion(const char* host) {
-    // Through a linked Examples\ folder, the folder asked about would lie elsewhere.
-    if (services::path_kind(host, "Examples\\") != services::path_plain) return;
+    // Asked only about a folder that the deletion would act on, checked as it checks: not
+    // through a link on the way.
+    if (!services::folder_below(old_examples_folder)) return;
     const Text folder{host, old_examples_folder};
-    if (services::probe_path(folder) != services::probe_folder) return;
     const Text question{chosen(app::question_before), folder, chosen(app::question_after)};
     // The main window is not redrawn behind the question.
     LockWindowUpdate(toolkit::window_handle(app::main_window));

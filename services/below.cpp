@@ -415,6 +415,20 @@ int place_file_below(int number, bool whole) {
     return placed ? 1 : 0;
 }
 
+int folder_below(const char* relative) {
+    Way way;
+    Opened folder;
+    bool found = false;
+    if (open_way(relative, way) == Found::opened &&
+        open_at_place(way.folder, way.name, way.length, FILE_READ_ATTRIBUTES, FILE_OPEN, 0, folder) == Found::opened) {
+        found = is_folder(folder);
+        CloseHandle(folder.handle);
+    }
+    close_way(way);
+    truncate_to(g_base_length);
+    return found ? 1 : 0;
+}
+
 int delete_tree_below(const char* relative) {
     Opened folder;
     int deleted = 0;

@@ -50,6 +50,11 @@ int create_folder_below(const char* relative);
 HANDLE begin_file_below(int number, const char* relative);
 int place_file_below(int number, bool whole);
 
+// Non-zero when base + relative is a folder at its own place, or a link to a folder that the
+// platform shows as one there: what delete_tree_below deletes (a link, alone). A link that
+// the platform does not show leads elsewhere, and gives 0.
+int folder_below(const char* relative);
+
 // Deletes the folder at base + relative with everything in it, read-only files and
 // subfolders included; non-zero when the folder itself was removed. Linked subfolders are
 // never entered: a link the platform shows as one is removed alone, anything else that is

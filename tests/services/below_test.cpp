@@ -144,7 +144,17 @@ TEST_F(Below, NothingIsReachedThroughALinkedFolderOnTheWay) {
     EXPECT_EQ(0, create_folder_below("Linked"));
     EXPECT_EQ(0, create_folder_below("Linked\\Made"));
     EXPECT_EQ("plain.txt ro.txt ", names_in(outside_)) << "made through the link";
-    // The linked folder itself: removed alone where the platform opens it as a link.
+    // What lies behind the link is no folder below the base; the link itself is, where the
+    // platform opens it as a link, and is then removed alone.
+    write_file(host_ + "Residents\\Orvelle.res", "res");
+    const struct {
+        const char* relative;
+        int folder;
+    } folders[] = {{"Residents", 1}, {"Residents\\", 1},   {"Residents\\Orvelle.res", 0},
+                   {"Missing", 0},   {"Linked\\Inner", 0}, {"Linked", removable ? 1 : 0}};
+    make_folder(outside_ + "\\Inner");
+    for (const auto& c : folders)
+        EXPECT_EQ(c.folder, folder_below(c.relative)) << c.relative;
     EXPECT_EQ(removable, delete_tree_below("Linked\\") != 0);
     EXPECT_EQ(removable, !folder_exists(host_ + "Linked"));
     expect_outside_intact();
