@@ -416,15 +416,12 @@ int place_file_below(int number, bool whole) {
 }
 
 int folder_below(const char* relative) {
-    Way way;
     Opened folder;
     bool found = false;
-    if (open_way(relative, way) == Found::opened &&
-        open_at_place(way.folder, way.name, way.length, FILE_READ_ATTRIBUTES, FILE_OPEN, 0, folder) == Found::opened) {
+    if (open_below(relative, FILE_READ_ATTRIBUTES, FILE_OPEN, 0, folder) == Found::opened) {
         found = is_folder(folder);
         CloseHandle(folder.handle);
     }
-    close_way(way);
     truncate_to(g_base_length);
     return found ? 1 : 0;
 }

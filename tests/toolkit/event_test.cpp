@@ -51,13 +51,17 @@ TEST_F(EventTest, CommandsScrollsNotificationsAndTrayNotices) {
     // Until the program asks for them, scrolls, notifications, tray notices and resizes are
     // the platform's: each wait gives the message itself.
     NMHDR click{bar, 42, static_cast<UINT>(NM_CLICK)};
-    const MSG others[] = {{window, WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(bar)},
-                          {window, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&click)},
-                          {window, message_tray_callback, 5, WM_LBUTTONUP},
-                          {window, message_tray_notice, 5, WM_LBUTTONUP},
-                          {window, message_resize_notice, 0, 0}};
-    for (const MSG& other : others) {
-        PostMessageA(other.hwnd, other.message, other.wParam, other.lParam);
+    const struct {
+        UINT message;
+        WPARAM first;
+        LPARAM second;
+    } others[] = {{WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(bar)},
+                  {WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&click)},
+                  {message_tray_callback, 5, WM_LBUTTONUP},
+                  {message_tray_notice, 5, WM_LBUTTONUP},
+                  {message_resize_notice, 0, 0}};
+    for (const auto& other : others) {
+        PostMessageA(window, other.message, other.first, other.second);
         EXPECT_EQ(static_cast<int>(other.message), wait_event()) << "message " << other.message;
     }
     resize_window(310, 210);
