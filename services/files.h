@@ -33,9 +33,6 @@ HANDLE open_file_for_reading(int number, const char* path);
 // Stores a handle opened elsewhere (with the access its use needs) under `number` and makes
 // it current, as a create does; 0 when the number is refused, and the handle is closed then.
 HANDLE keep_file(int number, HANDLE file);
-// Deletes the number's file through its handle (opened with DELETE access), then closes it;
-// non-zero when the deletion was accepted. No name is used, so nothing else is reached.
-int delete_open_file(int number);
 
 // Makes the number's file current and returns its handle (0 when it holds none).
 HANDLE use_file(int number);
