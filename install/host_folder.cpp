@@ -137,7 +137,9 @@ bool read_command(wchar_t* value) {
 }  // namespace
 
 RegistryLocation host_command_location(DWORD version) {
-    if (version & 0x00FF0000) return {HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe\\shell\\open\\command"};
+    // Bit 31 clear: the NT family. The high word holds NT's build number, whose low byte is
+    // zero for some builds (10240 is 0x2800).
+    if (!(version & 0x80000000)) return {HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe\\shell\\open\\command"};
     return {HKEY_LOCAL_MACHINE, "Software\\Classes\\PureBasic.exe\\shell\\open\\command"};
 }
 

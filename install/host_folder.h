@@ -16,8 +16,8 @@ struct RegistryLocation {
     const char* subkey;
 };
 
-// The one place the command is read from, chosen by the platform's version value (bits
-// 16 to 23 set: the NT family). There is no fallback from one location to the other.
+// The one place the command is read from, chosen by the platform's version value (bit 31
+// clear: the NT family; set: Windows 9x). There is no fallback from one location to the other.
 RegistryLocation host_command_location(DWORD version);
 
 // Whether `path` names an existing file; a folder does not count.

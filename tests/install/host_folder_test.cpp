@@ -219,13 +219,23 @@ TEST(HostFolderText, OnlyAnExactConversionIsTaken) {
     }
 }
 
+// GetVersion's values: build number in the high word, minor and major version below, and
+// bit 31 set on Windows 9x only. Build 10240's high word has a zero low byte.
 TEST(HostFolderCommand, TheLocationFollowsTheVersionValue) {
     struct Case {
         DWORD version;
         bool classes_root;
     };
-    const Case cases[] = {{0x1DB10106, true},  {0x00010000, true},  {0x00800000, true},  {0xFFFFFFFF, true},
-                          {0x00000105, false}, {0xC0000A04, false}, {0xFF00FFFF, false}, {0, false}};
+    const Case cases[] = {
+        {0x1DB10106, true},   // 7 SP1, build 7601
+        {0x23F00206, true},   // 8, build 9200
+        {0x25800306, true},   // 8.1, build 9600
+        {0x28000A00, true},   // 10 1507, build 10240
+        {0x4A650A00, true},   // 10 22H2, build 19045
+        {0x58670A00, true},   // 11 23H2, build 22631
+        {0x65F40A00, true},   // 11 24H2, build 26100
+        {0xC0000A04, false},  // 98
+    };
     for (const Case& c : cases) {
         const RegistryLocation location = host_command_location(c.version);
         if (c.classes_root) {
@@ -312,7 +322,7 @@ class HostFolderRegistry : public testing::Test {
     }
 
     RegistryLocation other_location() const {
-        return host_command_location(location_.root == HKEY_CLASSES_ROOT ? 0 : 0x00010000);
+        return host_command_location(location_.root == HKEY_CLASSES_ROOT ? 0xC0000A04 : 0x28000A00);
     }
 
     // Removes the command key and the keys above it up to the program's key.
