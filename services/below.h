@@ -11,14 +11,22 @@
 // checked and then used again, and nothing is created anywhere but in a checked folder. The
 // base itself may be reached through a link. Relative texts are joined to the base as
 // given; empty names (doubled separators) are skipped. Paths count UTF-16 units, within
-// services::check_text_size; longer ones are refused.
+// services::check_text_size; longer ones are refused. An open, a removal or a rename that
+// another program holds up (it has the object open without sharing it so, or is deleting
+// it) is tried again for about a second before it counts as refused.
 namespace services {
 
 // Opens `base` and takes its final path as the place below which every later act must
 // stay; non-zero when the base is an existing folder. Until then, or after a failure, every
-// act is refused.
+// act is refused. On failure the thread's last error tells why: the platform's answer to
+// the open, or ERROR_DIRECTORY for what is no folder at its own place.
 int enter_base(const char* base);
 void leave_base();
+
+// True when an act was refused as access denied before anything below the base had
+// changed since enter_base: this user may not change the base. Every later act is refused
+// then, so that nothing changes afterwards either.
+bool denied_before_change();
 
 // What remove_below did.
 constexpr int removal_refused = 0;  // something is at the name and stays
@@ -32,7 +40,9 @@ constexpr int removal_nothing = 2;  // nothing there: the name, or a folder on i
 int remove_below(const char* relative);
 
 // Creates the last folder of base + relative when missing; non-zero when a folder is there
-// at its own place (not a link), so that files may go into it.
+// at its own place (not a link), so that files may go into it. A folder that is there
+// already is opened only to go through and list it, so that a program working in it keeps
+// it from nothing.
 int create_folder_below(const char* relative);
 
 // Puts a file at base + relative whole, or not at all: at every instant the name holds
@@ -41,7 +51,7 @@ int create_folder_below(const char* relative);
 // temporary name in the same folder, for writing, as file `number` of the file service,
 // which makes it current; 0 on failure, with nothing changed. The earlier copy may be a file
 // or a link that the platform shows; anything else at the name refuses the file, and so
-// does an earlier copy that another program holds without delete sharing, or a read-only
+// does an earlier copy that another program keeps holding without delete sharing, or a read-only
 // one whose attributes are shared with other names (the platform would refuse to replace
 // it). place_file_below then flushes and closes the new file and, if `whole`, renames it
 // over the name, after making a read-only earlier copy writable. Non-zero when the new file
