@@ -28,11 +28,15 @@ bool g_denied;
 constexpr int holder_tries = 10;
 constexpr int holder_pause_ms = 100;
 
-// Final paths name the volume by its device (\Device\HarddiskVolume2\...): the mount
+// Final paths name the volume by its device (\Device\HarddiskVolume2\...): Windows' mount
 // manager, which gives drive letters, knows nothing of some volumes (RAM disks, mounted
 // disk images and containers, drives made with DefineDosDevice), and both sides of the
-// check come from handles anyway.
-constexpr DWORD final_path_form = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+// check come from handles anyway. Wine names the device through its mount manager, which
+// knows no drive made after it started: there, and wherever the device form fails for the
+// base, every final path of the run takes the drive letter form.
+constexpr DWORD device_form = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+constexpr DWORD drive_letter_form = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+DWORD g_final_path_form = device_form;
 
 // What ntdll says of a name that is not there, or of a folder on its way; Wine says "no
 // such file" of a symbolic link to a missing file.
@@ -49,7 +53,7 @@ constexpr NTSTATUS delete_pending = static_cast<NTSTATUS>(0xC0000056);
 // platform does not show as one opens as its target, whose final path lies elsewhere.
 bool is_at_place(Opened& opened) {
     BY_HANDLE_FILE_INFORMATION information;
-    const DWORD length = GetFinalPathNameByHandleW(opened.handle, g_final, check_text_size + 1, final_path_form);
+    const DWORD length = GetFinalPathNameByHandleW(opened.handle, g_final, check_text_size + 1, g_final_path_form);
     if (length == 0 || length > check_text_size || !GetFileInformationByHandle(opened.handle, &information))
         return false;
     opened.attributes = information.dwFileAttributes;
@@ -203,7 +207,12 @@ int enter_base(const char* base) {
     folder.handle =
         CreateFileW(path, level_access, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder.handle == INVALID_HANDLE_VALUE) return 0;
-    const DWORD length = GetFinalPathNameByHandleW(folder.handle, g_place, check_text_size + 1, final_path_form);
+    g_final_path_form = device_form;
+    DWORD length = GetFinalPathNameByHandleW(folder.handle, g_place, check_text_size + 1, g_final_path_form);
+    if (length == 0) {
+        g_final_path_form = drive_letter_form;
+        length = GetFinalPathNameByHandleW(folder.handle, g_place, check_text_size + 1, g_final_path_form);
+    }
     g_place_length = static_cast<int>(length);
     // Checked at its own final path, which reads what it is: it must be a folder.
     if (length == 0 || length > check_text_size || !is_at_place(folder) || !is_folder(folder)) {
