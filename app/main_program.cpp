@@ -43,15 +43,22 @@ void choose_language(unsigned char flag) {
     toolkit::add_item(list_control, -1, chosen(heading_line));
 }
 
+// The message's text before and after the host folder that cannot be used.
+const Bilingual& refusal_before(install::RunOutcome outcome) {
+    if (outcome == install::RunOutcome::unreachable_host) return unreachable_host_before;
+    return outcome == install::RunOutcome::denied_host ? denied_host_before : unusable_host_before;
+}
+
 // Nothing was written: says why, and ends the program.
 [[noreturn]] void end_without_host(install::RunOutcome outcome) {
     char* text = services::write_position();
-    if (outcome == install::RunOutcome::unusable_host) {
-        services::append_string(chosen(unusable_host_before));
-        services::append_string(install::unusable_host_folder());
-        services::append_string(chosen(unusable_host_after));
-    } else {
+    if (outcome == install::RunOutcome::no_host) {
         services::append_string(chosen(no_host_text));
+    } else {
+        services::append_string(chosen(refusal_before(outcome)));
+        services::append_string(install::refused_host_folder());
+        services::append_string(
+            chosen(outcome == install::RunOutcome::denied_host ? denied_host_after : unusable_host_after));
     }
     services::skip_terminator();
     toolkit::message_box(message_title, text, MB_OK | MB_ICONERROR);
@@ -63,7 +70,7 @@ void install() {
     install::build_example_table();
     install::open_progress_bar();
     const install::RunOutcome outcome = install::run_installation();
-    if (outcome == install::RunOutcome::no_host || outcome == install::RunOutcome::unusable_host)
+    if (outcome != install::RunOutcome::installed && outcome != install::RunOutcome::files_failed)
         end_without_host(outcome);
     const int height = toolkit::window_height();
     toolkit::resize_window(toolkit::window_width(), height - progress_strip_height);

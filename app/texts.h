@@ -56,6 +56,15 @@ inline constexpr Bilingual no_host_text{"PureBasic est introuvable : aucun fichi
 inline constexpr Bilingual unusable_host_before{"Le nom du dossier de PureBasic ne peut pas servir sur ce système :\n",
                                                 "The name of PureBasic's folder cannot be used on this system:\n"};
 inline constexpr Bilingual unusable_host_after{"\nAucun fichier n'a été installé.", "\nNo file was installed."};
+// Around the host folder whose drive, share or parent folder is not there; the same ending.
+inline constexpr Bilingual unreachable_host_before{"Le dossier de PureBasic est inaccessible :\n",
+                                                   "PureBasic's folder cannot be reached:\n"};
+// Around the host folder that this user may not change.
+inline constexpr Bilingual denied_host_before{"Le dossier de PureBasic ne peut pas être modifié avec vos droits :\n",
+                                              "PureBasic's folder cannot be changed with your rights:\n"};
+inline constexpr Bilingual denied_host_after{
+    "\nLancez l'installation en tant qu'administrateur. Aucun fichier n'a été installé.",
+    "\nRun the installer as an administrator. No file was installed."};
 
 // Lines of the installation run.
 inline constexpr char host_line_ending[] = " . . .";

@@ -36,8 +36,16 @@ constexpr char resident_path[] = "Residents\\Orvelle.res";
 constexpr char examples_folder[] = "Examples\\Orvelle";
 constexpr char old_examples_folder[] = "Examples\\Lumora\\";
 
+// What the platform says when the host folder's drive, share or a folder above it is not
+// there: a drive letter or a share that this logon session does not have (Windows keeps
+// mapped drives per session, and an elevated run has a session of its own), a removed
+// stick, an empty card reader.
+constexpr DWORD unreachable_errors[] = {ERROR_FILE_NOT_FOUND,  ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE,
+                                        ERROR_NOT_READY,       ERROR_BAD_NETPATH,    ERROR_DEV_NOT_EXIST,
+                                        ERROR_NETNAME_DELETED, ERROR_BAD_NET_NAME,   ERROR_NO_NET_OR_BAD_PATH};
+
 int g_progress;
-char* g_unusable_host;  // string variable
+char* g_refused_host;  // string variable
 // Index of the list's last line: where a scroll goes.
 int g_list_caret;
 
@@ -92,20 +100,38 @@ bool install_file(const char* relative, const Blob& blob) {
 constexpr const char* host_folders[] = {
     "Examples\\", "Examples\\Orvelle\\", "Residents\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\", "Help\\"};
 
-// The host folder itself may be reached through a link; from there on every act is checked
-// against its final place. False when it is not there to work in.
-bool create_folders(const char* host) {
-    services::create_folder(host);
-    if (!services::enter_base(host)) return false;
-    for (const char* folder : host_folders)
-        services::create_folder_below(folder);
-    return true;
+enum class Host { entered, unreachable, denied, unusable };
+
+bool is_unreachable(DWORD error) {
+    for (DWORD each : unreachable_errors)
+        if (each == error) return true;
+    return false;
+}
+
+// Makes the host folder when missing (its parent must be there), then works below it: the
+// host folder itself may be reached through a link, and from there on every act is checked
+// against its final place. Unusable: something that is not a folder at its own place, below
+// which every act is refused and every file listed as not written.
+Host enter_host(const char* host) {
+    const DWORD made = services::create_folder(host) ? ERROR_SUCCESS : GetLastError();
+    if (services::enter_base(host)) return Host::entered;
+    const DWORD opened = GetLastError();
+    if (made == ERROR_ACCESS_DENIED || opened == ERROR_ACCESS_DENIED) return Host::denied;
+    if (is_unreachable(made) || is_unreachable(opened)) return Host::unreachable;
+    return Host::unusable;
+}
+
+// Once an act has been refused for the user's rights before anything changed, every later
+// act is refused too: the run stops and reports nothing but that.
+bool denied() {
+    return services::denied_before_change();
 }
 
 bool install_help(const char* host) {
     const Blob& help = app::language() == app::language_french ? french_help : english_help;
     const bool removed = remove_file(help_sibling);
     const bool written = install_file(help_path, help);
+    if (denied()) return false;
     if (written) scroll_list();
     add_line(Text{host, app::host_line_ending});
     report_file(written, help_shown, removed ? nullptr : help_sibling);
@@ -118,12 +144,21 @@ bool install_help(const char* host) {
 bool install_host_file(const char* sibling, const char* relative, const Blob& blob) {
     const bool removed = remove_file(sibling);
     const bool written = install_file(relative, blob);
+    if (denied()) return false;
     report_file(written, relative, removed ? nullptr : sibling);
     scroll_list();
     return written && removed;
 }
 
 // The example files, each in its own folder, cut from the example blob in table order.
+bool install_library(const char*) {
+    return install_host_file("PureLibraries\\UserLibraries\\Lumora", library_path, library_file);
+}
+
+bool install_resident(const char*) {
+    return install_host_file("Residents\\Lumora.res", resident_path, resident_file);
+}
+
 bool install_examples(const char* host) {
     add_line("");
     add_line(app::separator_line());
@@ -142,6 +177,7 @@ bool install_examples(const char* host) {
         const bool ready = services::create_folder_below(folder) != 0;
         services::set_write_position(folder);
         const bool written = ready && install_file(relative, Blob{cursor, example.size});
+        if (denied()) return false;
         report_file(written, example.name, nullptr);
         scroll_list();
         written_all = written_all && written;
@@ -168,6 +204,24 @@ void offer_old_examples_deletion(const char* host) {
     add_line(chosen(deleted ? app::folder_deleted : app::folder_not_deleted));
     add_line(folder);
     scroll_list();
+}
+
+// The run once the host folder is known.
+RunOutcome install_into(const char* host) {
+    const Host entry = enter_host(host);
+    if (entry == Host::unreachable) return RunOutcome::unreachable_host;
+    if (entry == Host::denied) return RunOutcome::denied_host;
+    for (const char* folder : host_folders)
+        services::create_folder_below(folder);
+    if (denied()) return RunOutcome::denied_host;
+    add_line(app::separator_line());
+    bool written_all = true;
+    for (bool (*install_step)(const char*) : {install_help, install_library, install_resident, install_examples}) {
+        written_all = install_step(host) && written_all;
+        if (denied()) return RunOutcome::denied_host;
+    }
+    if (entry == Host::entered) offer_old_examples_deletion(host);
+    return written_all ? RunOutcome::installed : RunOutcome::files_failed;
 }
 
 }  // namespace
@@ -213,29 +267,23 @@ RunOutcome run_installation() {
     open_progress_bar();
 
     char* start = services::write_position();
-    if (services::string_length(find_host_folder(&g_unusable_host)) == 0) {
+    if (services::string_length(find_host_folder(&g_refused_host)) == 0) {
         services::set_write_position(start);
-        return g_unusable_host ? RunOutcome::unusable_host : RunOutcome::no_host;
+        return g_refused_host ? RunOutcome::unusable_host : RunOutcome::no_host;
     }
     char* host = nullptr;  // string variable
     services::assign_string(&host, start);
-
-    const bool entered = create_folders(host);
-    add_line(app::separator_line());
-    bool written_all = install_help(host);
-    written_all = install_host_file("PureLibraries\\UserLibraries\\Lumora", library_path, library_file) && written_all;
-    written_all = install_host_file("Residents\\Lumora.res", resident_path, resident_file) && written_all;
-    written_all = install_examples(host) && written_all;
-    if (entered) offer_old_examples_deletion(host);
+    const RunOutcome outcome = install_into(host);
     services::leave_base();
-
+    const bool refused = outcome == RunOutcome::unreachable_host || outcome == RunOutcome::denied_host;
+    if (refused) services::assign_literal(&g_refused_host, host);
     services::free_string_local(host);
-    toolkit::disable_control(app::cancel_control, 0);
-    return written_all ? RunOutcome::installed : RunOutcome::files_failed;
+    if (!refused) toolkit::disable_control(app::cancel_control, 0);
+    return outcome;
 }
 
-const char* unusable_host_folder() {
-    return g_unusable_host;
+const char* refused_host_folder() {
+    return g_refused_host;
 }
 
 }  // namespace install

@@ -12,6 +12,12 @@ enum class RunOutcome {
     files_failed,   // the run went through, but some file could not be written, or a sibling's file stays
     no_host,        // no host folder: nothing was created or deleted
     unusable_host,  // the host folder's name does not fit the code page: nothing was created or deleted
+    // The host folder can neither be opened nor made: its drive, its share or a folder above
+    // it is not there. Nothing was created or deleted.
+    unreachable_host,
+    // The first act that would change the host folder was refused as access denied: this
+    // user may not change it. Nothing was created or deleted.
+    denied_host,
 };
 
 // Makes the main window current, grows it by the progress strip and puts a new
@@ -39,15 +45,16 @@ bool remove_file(const char* relative);
 bool write_blob(const char* relative, const Blob& blob);
 
 // Disables the install and cancel controls, installs, asks about the old example folder
-// and enables the cancel control again, except without a usable host folder, where it
-// returns at once. Below the host folder nothing is removed, created or written where a
-// link, a reparse point or a file's other name would take it elsewhere, even if the disk
+// and enables the cancel control again, except where nothing is installed (no host folder,
+// or one that cannot be used, reached or changed), where it returns at once. Below the host folder nothing is removed,
+// created or written where a link, a reparse point or a file's other name would take it elsewhere, even if the disk
 // changes while the run goes on: such a file counts as one that could not be written, and
 // so does a sibling's file that is there and stays.
 RunOutcome run_installation();
 
-// After the unusable_host outcome, the host folder as a message can name it ("?" for each
-// character that the code page cannot hold); the empty text otherwise.
-const char* unusable_host_folder();
+// After the unusable_host, unreachable_host or denied_host outcome, the host folder as a
+// message names it, with its trailing backslash ("?" for each character that the code page
+// cannot hold); the empty text otherwise.
+const char* refused_host_folder();
 
 }  // namespace install

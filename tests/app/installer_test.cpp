@@ -61,6 +61,9 @@ struct Words {
     const char* no_host;
     const char* unusable_before;  // around the host folder whose name cannot be used
     const char* unusable_after;
+    const char* unreachable_before;  // then the host folder and unusable_after
+    const char* denied_before;       // around the host folder that the user may not change
+    const char* denied_after;
 };
 
 const Words french{
@@ -81,6 +84,9 @@ const Words french{
     "PureBasic est introuvable : aucun fichier n'a été installé.",
     "Le nom du dossier de PureBasic ne peut pas servir sur ce système :\n",
     "\nAucun fichier n'a été installé.",
+    "Le dossier de PureBasic est inaccessible :\n",
+    "Le dossier de PureBasic ne peut pas être modifié avec vos droits :\n",
+    "\nLancez l'installation en tant qu'administrateur. Aucun fichier n'a été installé.",
 };
 const Words english{
     "English",
@@ -100,6 +106,9 @@ const Words english{
     "PureBasic was not found: no file was installed.",
     "The name of PureBasic's folder cannot be used on this system:\n",
     "\nNo file was installed.",
+    "PureBasic's folder cannot be reached:\n",
+    "PureBasic's folder cannot be changed with your rights:\n",
+    "\nRun the installer as an administrator. No file was installed.",
 };
 
 // The files the installer writes: where, the payload file, and the name the list shows.
@@ -140,6 +149,12 @@ struct Case {
     // A first run killed once the help file being written holds this many bytes, or 0.
     size_t killed_at = 0;
     bool small_drive = false;  // the host folder on a drive of 24 KB, with an earlier help file of 6000 bytes
+    // This process works in one example folder (its current folder) and holds the other
+    // without delete sharing, as a command prompt or an editor does.
+    bool examples_in_use = false;
+    const char* build = nullptr;  // the system's build number, as GetVersion gives it
+    bool unreachable = false;     // the host folder registered on a drive that the system lacks
+    bool immutable = false;       // an empty host folder in which nothing can be made
 };
 
 const Case cases[] = {
@@ -202,6 +217,10 @@ const Case cases[] = {
      .language = Language::english,
      .earlier_copies = true,
      .killed_at = 24000},
+    {.name = "ExampleFoldersSomeoneWorksInGetTheirFiles", .earlier_copies = true, .examples_in_use = true},
+    {.name = "Build10240FindsTheHost", .language = Language::english, .build = "10240"},
+    {.name = "UnreachableHostIsSaid", .unreachable = true},
+    {.name = "HostThatCannotBeChangedIsSaid", .language = Language::english, .immutable = true},
 };
 
 // Each host name: the folder as registered in UTF-16, an ordinary folder beside it that the
@@ -315,6 +334,10 @@ class Installer : public testing::TestWithParam<Case> {
             ASSERT_NO_FATAL_FAILURE(small_drive("mount"));
             host = test_support::wide(drive_) + L"PureBasic\\";
         }
+        if (c.unreachable) host = test_support::wide(free_drive()) + L"PureBasic\\";
+        if (c.build) {
+            ASSERT_TRUE(set_build(c.build));
+        }
         // A name the code page can hold is used as the installer uses it, in that code page.
         if (!name.shown) host_ = narrow(host, CP_ACP);
         words_ = c.language == Language::french ? &french : &english;
@@ -322,7 +345,7 @@ class Installer : public testing::TestWithParam<Case> {
         if (c.registered) {
             ASSERT_TRUE(test_support::register_host(host));
         }
-        if (c.host_exists) make_folders(host);
+        if (c.host_exists && !c.unreachable) make_folders(host);
         if (c.small_drive) {
             make_folder(host_);
             make_folder(host_ + "Help");
@@ -332,6 +355,10 @@ class Installer : public testing::TestWithParam<Case> {
         if (c.earlier_copies) make_earlier_copies();
         make_old_examples(c.old_examples);
         ASSERT_NO_FATAL_FAILURE(plant_link(c.planted));
+        if (c.immutable) {
+            ASSERT_NO_FATAL_FAILURE(unix_script(IMMUTABLE, "set", host_));
+            immutable_ = true;
+        }
         before_ = tree_of(temp_.path());
         if (unwritten()) unwritten_before_ = read_file(host_ + unwritten());
         for (const char* file : sibling_files)
@@ -349,6 +376,101 @@ class Installer : public testing::TestWithParam<Case> {
         test_support::unregister_host();
         remove_planted_link();
         if (!drive_.empty()) small_drive("unmount");
+        if (immutable_) unix_script(IMMUTABLE, "clear", host_);
+        if (held_folder_ != INVALID_HANDLE_VALUE) CloseHandle(held_folder_);
+        if (!working_folder_.empty()) SetCurrentDirectoryA(working_folder_.c_str());
+        for (const auto& [name, build] : builds_)
+            set_build_value(name, build);
+    }
+
+    // A drive letter that the system does not have.
+    static std::string free_drive() {
+        const DWORD drives = GetLogicalDrives();
+        char letter = 'Q';
+        while (drives & (1u << (letter - 'A')))
+            ++letter;
+        return std::string(1, letter) + ":\\";
+    }
+
+    // Wine gives new programs the build number of its registry; the earlier values come back
+    // at the end.
+    static constexpr const char* build_values[] = {"CurrentBuildNumber", "CurrentBuild"};
+    static constexpr char version_key[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+
+    static bool set_build_value(const char* name, const std::string& value) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, version_key, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+            return false;
+        const LONG set = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                        static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(key);
+        return set == ERROR_SUCCESS;
+    }
+
+    bool set_build(const char* build) {
+        for (const char* name : build_values) {
+            char value[64] = "";
+            DWORD size = sizeof value - 1;
+            if (RegGetValueA(HKEY_LOCAL_MACHINE, version_key, name, RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr,
+                             value, &size) != ERROR_SUCCESS)
+                return false;
+            builds_.emplace_back(name, value);
+            if (!set_build_value(name, build)) return false;
+        }
+        return true;
+    }
+
+    // Runs a Unix script of the tests (`script` ACTION DONE FOLDER [MORE]), which Wine's start does
+    // not wait for, and waits for its word in DONE. Where the machine refuses, the test fails
+    // with the reason.
+    void unix_script(const char* script,
+                     const std::string& action,
+                     const std::string& folder,
+                     const std::string& more = "") {
+        const std::string done = temp_ / "script.done";
+        DeleteFileA(done.c_str());
+        const auto started = test_support::run_child("start.exe /unix /bin/sh \"" + std::string(script) + "\" " +
+                                                     action + " \"" + test_support::unix_path(done) + "\" \"" +
+                                                     test_support::unix_path(folder) + "\" " + more);
+        ASSERT_TRUE(started.finished && driver::wait_until([&] { return file_exists(done); }, 30000));
+        ASSERT_EQ("ok\n", read_file(done)) << script << " " << action << " " << folder;
+    }
+
+    // The names in `folder`, for the folders that a program could make a relative path in.
+    static std::string names_in(const std::string& folder) {
+        std::string names;
+        WIN32_FIND_DATAA entry;
+        HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            names += std::string(entry.cFileName) + " ";
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+        return names;
+    }
+
+    // This process's current folder is one example folder; the other is held open.
+    void work_in_examples() {
+        char folder[MAX_PATH];
+        ASSERT_NE(0u, GetCurrentDirectoryA(MAX_PATH, folder));
+        working_folder_ = folder;
+        ASSERT_TRUE(SetCurrentDirectoryA((host_ + "Examples\\Orvelle\\GetVantrel").c_str()));
+        held_folder_ = CreateFileA((host_ + "Examples\\Orvelle\\SetVantrel").c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held_folder_);
+    }
+
+    // The message of a run that installs nothing because of its host folder; empty for a
+    // run that goes through.
+    std::string refusal() const {
+        const Case& c = GetParam();
+        const char* shown = host_names[static_cast<int>(c.host_name)].shown;
+        if (!c.registered) return words_->no_host;
+        if (shown) return words_->unusable_before + temp_.path() + shown + words_->unusable_after;
+        if (c.unreachable) return words_->unreachable_before + host_ + words_->unusable_after;
+        if (c.immutable) return words_->denied_before + host_ + words_->denied_after;
+        return "";
     }
 
     // A drive of 24 KB: a tmpfs mounted on a folder here and made a drive of the prefix by a
@@ -356,20 +478,10 @@ class Installer : public testing::TestWithParam<Case> {
     // fails with the reason.
     void small_drive(const std::string& action) {
         if (drive_.empty()) {
-            const DWORD drives = GetLogicalDrives();
-            char letter = 'Q';
-            while (drives & (1u << (letter - 'A')))
-                ++letter;
-            drive_ = std::string(1, letter) + ":\\";
+            drive_ = free_drive();
             make_folder(temp_ / "drive");
         }
-        const std::string done = temp_ / "drive.done";
-        DeleteFileA(done.c_str());
-        const auto started = test_support::run_child("start.exe /unix /bin/sh \"" SMALL_DRIVE "\" " + action + " \"" +
-                                                     test_support::unix_path(done) + "\" \"" +
-                                                     test_support::unix_path(temp_ / "drive") + "\" " + drive_[0]);
-        ASSERT_TRUE(started.finished && driver::wait_until([&] { return file_exists(done); }, 30000));
-        ASSERT_EQ("ok\n", read_file(done)) << action << " " << drive_;
+        unix_script(SMALL_DRIVE, action, temp_ / "drive", drive_.substr(0, 1));
     }
 
     // Makes `folder` (below the temporary folder, with its trailing backslash) and the
@@ -701,6 +813,10 @@ class Installer : public testing::TestWithParam<Case> {
     std::vector<std::string> siblings_before_;
     std::string elsewhere_before_;  // the folder beside the host folder that planted links lead to
     std::string drive_;             // the small drive's root
+    bool immutable_ = false;        // the host folder is immutable until the end
+    std::string working_folder_;    // this process's current folder before it worked in the examples
+    HANDLE held_folder_ = INVALID_HANDLE_VALUE;
+    std::vector<std::pair<const char*, std::string>> builds_;  // the build values to put back
 };
 
 TEST_P(Installer, RunsAsTheUserSeesIt) {
@@ -709,6 +825,13 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
         ASSERT_NO_FATAL_FAILURE(cut_short(c.killed_at));
     }
     if (c.held_open) held_ = hold(host_ + c.held_open);
+    if (c.examples_in_use) {
+        ASSERT_NO_FATAL_FAILURE(work_in_examples());
+    }
+    const std::string setup_folder = std::string(SETUP_EXE).substr(0, std::string(SETUP_EXE).rfind('\\') + 1);
+    char current[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, current);
+    const std::string around_before = names_in(setup_folder) + "| " + names_in(std::string(current) + "\\");
     ASSERT_TRUE(driver::start_installer(SETUP_EXE, installer_)) << "the main window did not show";
     expect_enabled({6, 7, 9});
     EXPECT_EQ("Installer", driver::window_text(control(8)));
@@ -732,11 +855,8 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
 
         driver::Box box;
         ASSERT_TRUE(driver::wait_message_box(installer_, box)) << "no message after the install command";
-        const char* shown = host_names[static_cast<int>(c.host_name)].shown;
-        if (!c.registered || shown) {
-            const std::string text = c.registered
-                                         ? words_->unusable_before + temp_.path() + shown + words_->unusable_after
-                                         : words_->no_host;
+        const std::string text = refusal();
+        if (!text.empty()) {
             expect_message(box, "Infos :", text, driver::BoxIcon::error, {IDOK});
             EXPECT_EQ(std::vector<std::string>{words_->heading}, driver::list_lines(control(100)));
             ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
@@ -744,6 +864,8 @@ TEST_P(Installer, RunsAsTheUserSeesIt) {
             EXPECT_TRUE(driver::wait_exit(installer_, 60000, &exit_code));
             EXPECT_EQ(1u, exit_code);
             EXPECT_EQ(before_, tree_of(temp_.path())) << "something was written without a host";
+            EXPECT_EQ(around_before, names_in(setup_folder) + "| " + names_in(std::string(current) + "\\"))
+                << "something was made beside the installer or in the current folder";
             return;
         }
         const bool failed = unwritten() || stuck();
