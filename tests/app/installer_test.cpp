@@ -379,8 +379,8 @@ class Installer : public testing::TestWithParam<Case> {
         if (immutable_) unix_script(IMMUTABLE, "clear", host_);
         if (held_folder_ != INVALID_HANDLE_VALUE) CloseHandle(held_folder_);
         if (!working_folder_.empty()) SetCurrentDirectoryA(working_folder_.c_str());
-        for (const auto& [name, build] : builds_)
-            set_build_value(name, build);
+        for (const BuildValue& build : builds_)
+            set_build_value(build);
     }
 
     // A drive letter that the system does not have.
@@ -392,30 +392,42 @@ class Installer : public testing::TestWithParam<Case> {
         return std::string(1, letter) + ":\\";
     }
 
-    // Wine gives new programs the build number of its registry; the earlier values come back
-    // at the end.
+    // Wine gives new programs the build number of its registry, which a 32-bit program reads
+    // in its own view; both views get it, and their earlier values come back at the end.
     static constexpr const char* build_values[] = {"CurrentBuildNumber", "CurrentBuild"};
+    static constexpr REGSAM registry_views[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
     static constexpr char version_key[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 
-    static bool set_build_value(const char* name, const std::string& value) {
+    struct BuildValue {
+        REGSAM view;
+        const char* name;
+        std::string value;
+    };
+
+    static bool set_build_value(const BuildValue& build) {
         HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, version_key, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, version_key, 0, KEY_SET_VALUE | build.view, &key) != ERROR_SUCCESS)
             return false;
-        const LONG set = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                        static_cast<DWORD>(value.size() + 1));
+        const LONG set = RegSetValueExA(key, build.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(build.value.c_str()),
+                                        static_cast<DWORD>(build.value.size() + 1));
         RegCloseKey(key);
         return set == ERROR_SUCCESS;
     }
 
     bool set_build(const char* build) {
-        for (const char* name : build_values) {
-            char value[64] = "";
-            DWORD size = sizeof value - 1;
-            if (RegGetValueA(HKEY_LOCAL_MACHINE, version_key, name, RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr,
-                             value, &size) != ERROR_SUCCESS)
-                return false;
-            builds_.emplace_back(name, value);
-            if (!set_build_value(name, build)) return false;
+        for (REGSAM view : registry_views) {
+            for (const char* name : build_values) {
+                char value[64] = "";
+                DWORD size = sizeof value - 1;
+                HKEY key;
+                if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, version_key, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+                    return false;
+                const LONG read = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+                RegCloseKey(key);
+                if (read != ERROR_SUCCESS) return false;
+                builds_.push_back({view, name, value});
+                if (!set_build_value({view, name, build})) return false;
+            }
         }
         return true;
     }
@@ -816,7 +828,7 @@ class Installer : public testing::TestWithParam<Case> {
     bool immutable_ = false;        // the host folder is immutable until the end
     std::string working_folder_;    // this process's current folder before it worked in the examples
     HANDLE held_folder_ = INVALID_HANDLE_VALUE;
-    std::vector<std::pair<const char*, std::string>> builds_;  // the build values to put back
+    std::vector<BuildValue> builds_;  // the build values to put back
 };
 
 TEST_P(Installer, RunsAsTheUserSeesIt) {
