@@ -1,8 +1,8 @@
 #include "services/below.h"
 
-#include "services/below_way.h"
 #include <iterator>
 
+#include "services/below_way.h"
 #include "services/files.h"
 
 // The acts below the base, each on the handle that its way down opened and checked. Renames
@@ -71,7 +71,7 @@ struct RenameInformation {
     ULONG flags;
     HANDLE root_directory;
     ULONG name_bytes;
-    wchar_t name[check_text_size];
+    wchar_t name[check_text_size + 1];
 };
 
 // The file being put in place: the way to its folder, the folder's place length, its
