@@ -74,8 +74,8 @@ HRESULT own_name(HWND window, BSTR* result) {
 
 // Its own three interfaces are the object itself, so that IUnknown asked of any of them is
 // the same pointer (COM's identity rule); the children's enumeration and the window query
-// are the standard object's. No other: a client that finds the standard object's service
-// provider reaches the standard object itself, and reads no name there.
+// are the standard object's. Any other is refused: through the standard object's service
+// provider, a client would reach the standard object itself and read the platform's name.
 const IID* const own_interfaces[] = {&__uuidof(IUnknown), &__uuidof(IDispatch), &__uuidof(IAccessible)};
 const IID* const standard_interfaces[] = {&__uuidof(IEnumVARIANT), &__uuidof(IOleWindow)};
 
