@@ -2,7 +2,7 @@
 
 #include <oleacc.h>
 
-#include <cstddef>
+#include <new>
 
 #include "services/heap.h"
 #include "services/strings.h"
@@ -40,106 +40,30 @@ struct AccessibleState {
 
 AccessibleState g_accessible;
 
-// The accessible object handed out for a named window: the standard object, of which it
-// answers the name itself and passes every other call on. A plain structure with a
-// constant table of entries (an IAccessible as COM lays it out), so that nothing has to be
-// built at start-up.
-struct NamedObjectTable;
-struct NamedObject {
-    const NamedObjectTable* table;
-    IAccessible* standard;  // at offset 4, where the forwarding entries read it
-    ULONG references;
-    HWND window;
-};
-static_assert(offsetof(NamedObject, standard) == 4, "the forwarding entries read the standard object at offset 4");
-
-// Entries 3 to 27 of the table but the name's (10): each hands its call over to the same
-// entry of the standard object, with its arguments untouched. A COM call (stdcall) finds
-// its object at [esp+4]; that becomes the standard object, and a jump into the standard
-// object's entry lets it return straight to the caller, popping the arguments itself.
-// Each forwarding entry is 4 bytes: its offset in the table into cl, and a 2-byte jump to
-// the common part (the assembler refuses a displacement that does not fit).
-//
-// The name's entry, get_accName(child, name) with the child (a VARIANT) at [esp+8], is
-// own_name's for the window itself (VT_I4, CHILDID_SELF at [esp+16]), with the same
-// arguments, and is handed over like the others for a child (a line of a list).
-struct ForwardEntry {
-    unsigned char code[4];
-};
-constexpr int first_forwarded = 3;
-constexpr int last_forwarded = 27;
-extern "C" const ForwardEntry forward_entries[last_forwarded - first_forwarded] asm("forward_entries");
-extern "C" const ForwardEntry name_entry asm("name_entry");
-asm(R"(
-    .section .text$forward_entries,"x"
-forward_entries:
-    .irp entry, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27
-    movb $(\entry * 4), %cl
-    .byte 0xEB
-    .byte 1f - . - 1
-    .endr
-name_entry:
-    cmpw $3, 8(%esp)
-    jne 2f
-    cmpl $0, 16(%esp)
-    je own_name
-2:  movb $(10 * 4), %cl
-1:  movzbl %cl, %ecx
-    movl 4(%esp), %eax
-    movl 4(%eax), %eax
-    movl %eax, 4(%esp)
-    movl (%eax), %eax
-    jmp *(%eax, %ecx)
-    .text
-)");
-
-constexpr const ForwardEntry* forward(int entry) {
-    return &forward_entries[entry < 10 ? entry - first_forwarded : entry - first_forwarded - 1];
-}
-
 Name* find_name(HWND window) {
     for (Name& name : g_accessible.names)
         if (name.window == window) return &name;
     return nullptr;
 }
 
-const IID* const own_interfaces[] = {&__uuidof(IUnknown), &__uuidof(IDispatch), &__uuidof(IAccessible)};
-
-bool is_own_interface(REFIID requested) {
-    for (const IID* own : own_interfaces)
-        if (*own == requested) return true;
-    return false;
+bool is_self(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
-ULONG STDMETHODCALLTYPE add_reference(NamedObject* object) {
-    return ++object->references;
+// A property get of the object's own name through IDispatch: with no argument, with the
+// optional argument left out (which COM passes as this error value) or with CHILDID_SELF.
+bool asks_own_name(DISPID member, WORD flags, const DISPPARAMS* parameters) {
+    if (member != DISPID_ACC_NAME || !(flags & DISPATCH_PROPERTYGET) || !parameters) return false;
+    if (parameters->cArgs == 0) return true;
+    const VARIANT& child = parameters->rgvarg[0];
+    return parameters->cArgs == 1 && ((child.vt == VT_ERROR && child.scode == DISP_E_PARAMNOTFOUND) || is_self(child));
 }
 
-ULONG STDMETHODCALLTYPE release(NamedObject* object) {
-    const ULONG left = --object->references;
-    if (left == 0) {
-        object->standard->Release();
-        services::heap_free(object);
-    }
-    return left;
-}
-
-// Its own three interfaces are the object itself; any other (the children's enumeration,
-// the window query) is the standard object's.
-HRESULT STDMETHODCALLTYPE query_interface(NamedObject* object, REFIID requested, void** result) {
-    if (!result) return E_POINTER;
-    if (!is_own_interface(requested)) return object->standard->QueryInterface(requested, result);
-    add_reference(object);
-    *result = object;
-    return S_OK;
-}
-
-// The window's own name, from name_entry. A window that has gone meanwhile has none.
-[[gnu::used]] HRESULT STDMETHODCALLTYPE own_name(NamedObject* object, VARIANT, BSTR* result) asm("own_name");
-HRESULT STDMETHODCALLTYPE own_name(NamedObject* object, VARIANT, BSTR* result) {
+// The window's own name. A window that has gone meanwhile has none.
+HRESULT own_name(HWND window, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    const Name* name = find_name(object->window);
+    const Name* name = find_name(window);
     if (!name) return S_FALSE;
     wchar_t wide[longest_name + 1];
     if (!MultiByteToWideChar(text_code_page, 0, name->text ? name->text : "", -1, wide, longest_name + 1))
@@ -148,24 +72,115 @@ HRESULT STDMETHODCALLTYPE own_name(NamedObject* object, VARIANT, BSTR* result) {
     return *result ? S_OK : E_OUTOFMEMORY;
 }
 
-struct NamedObjectTable {
-    HRESULT(STDMETHODCALLTYPE* query_interface)(NamedObject*, REFIID, void**);
-    ULONG(STDMETHODCALLTYPE* add_reference)(NamedObject*);
-    ULONG(STDMETHODCALLTYPE* release)(NamedObject*);
-    const ForwardEntry* before_name[7];
-    const ForwardEntry* get_name;
-    const ForwardEntry* after_name[17];
-};
+// Its own three interfaces are the object itself, so that IUnknown asked of any of them is
+// the same pointer (COM's identity rule); the children's enumeration and the window query
+// are the standard object's. Any other is refused: through the standard object's service
+// provider, a client would reach the standard object itself and read the platform's name.
+const IID* const own_interfaces[] = {&__uuidof(IUnknown), &__uuidof(IDispatch), &__uuidof(IAccessible)};
+const IID* const standard_interfaces[] = {&__uuidof(IEnumVARIANT), &__uuidof(IOleWindow)};
 
-constexpr NamedObjectTable named_object_table{
-    query_interface,
-    add_reference,
-    release,
-    {forward(3), forward(4), forward(5), forward(6), forward(7), forward(8), forward(9)},
-    &name_entry,
-    {forward(11), forward(12), forward(13), forward(14), forward(15), forward(16), forward(17), forward(18),
-     forward(19), forward(20), forward(21), forward(22), forward(23), forward(24), forward(25), forward(26),
-     forward(27)},
+template <int count>
+bool is_among(const IID* const (&interfaces)[count], REFIID requested) {
+    for (const IID* one : interfaces)
+        if (*one == requested) return true;
+    return false;
+}
+
+// The accessible object handed out for a named window: the standard object, of which it
+// answers the name of the window itself and hands every other call over, with its own
+// arguments and its own result. It lives in a heap block, made with placement new and
+// freed by its last Release; it has no destructor, which would bring in operator delete.
+class NamedObject final : public IAccessible {
+  public:
+    NamedObject(IAccessible* standard, HWND window) : standard_(standard), window_(window) {}
+
+    IFACEMETHODIMP QueryInterface(REFIID requested, void** result) override {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        if (is_among(standard_interfaces, requested)) return standard_->QueryInterface(requested, result);
+        if (!is_among(own_interfaces, requested)) return E_NOINTERFACE;
+        AddRef();
+        *result = static_cast<IAccessible*>(this);
+        return S_OK;
+    }
+    IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    IFACEMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            standard_->Release();
+            services::heap_free(this);
+        }
+        return left;
+    }
+
+    IFACEMETHODIMP GetTypeInfoCount(UINT* count) override { return standard_->GetTypeInfoCount(count); }
+    IFACEMETHODIMP GetTypeInfo(UINT number, LCID locale, ITypeInfo** result) override {
+        return standard_->GetTypeInfo(number, locale, result);
+    }
+    IFACEMETHODIMP GetIDsOfNames(REFIID reserved, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override {
+        return standard_->GetIDsOfNames(reserved, names, count, locale, ids);
+    }
+    // The standard object's Invoke would read its own name, not this one's (Windows' answers
+    // through its type library; Wine's is not implemented and answers E_NOTIMPL).
+    IFACEMETHODIMP Invoke(DISPID member,
+                          REFIID reserved,
+                          LCID locale,
+                          WORD flags,
+                          DISPPARAMS* parameters,
+                          VARIANT* result,
+                          EXCEPINFO* exception,
+                          UINT* wrong_argument) override {
+        if (!result || !asks_own_name(member, flags, parameters))
+            return standard_->Invoke(member, reserved, locale, flags, parameters, result, exception, wrong_argument);
+        result->vt = VT_BSTR;
+        return own_name(window_, &result->bstrVal);
+    }
+
+    IFACEMETHODIMP get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+    IFACEMETHODIMP get_accChildCount(LONG* count) override { return standard_->get_accChildCount(count); }
+    IFACEMETHODIMP get_accChild(VARIANT child, IDispatch** result) override {
+        return standard_->get_accChild(child, result);
+    }
+    // A child (a line of a list) keeps the standard object's name.
+    IFACEMETHODIMP get_accName(VARIANT child, BSTR* name) override {
+        return is_self(child) ? own_name(window_, name) : standard_->get_accName(child, name);
+    }
+    IFACEMETHODIMP get_accValue(VARIANT child, BSTR* value) override { return standard_->get_accValue(child, value); }
+    IFACEMETHODIMP get_accDescription(VARIANT child, BSTR* text) override {
+        return standard_->get_accDescription(child, text);
+    }
+    IFACEMETHODIMP get_accRole(VARIANT child, VARIANT* role) override { return standard_->get_accRole(child, role); }
+    IFACEMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
+        return standard_->get_accState(child, state);
+    }
+    IFACEMETHODIMP get_accHelp(VARIANT child, BSTR* help) override { return standard_->get_accHelp(child, help); }
+    IFACEMETHODIMP get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
+        return standard_->get_accHelpTopic(file, child, topic);
+    }
+    IFACEMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
+        return standard_->get_accKeyboardShortcut(child, keys);
+    }
+    IFACEMETHODIMP get_accFocus(VARIANT* child) override { return standard_->get_accFocus(child); }
+    IFACEMETHODIMP get_accSelection(VARIANT* children) override { return standard_->get_accSelection(children); }
+    IFACEMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) override {
+        return standard_->get_accDefaultAction(child, action);
+    }
+    IFACEMETHODIMP accSelect(LONG flags, VARIANT child) override { return standard_->accSelect(flags, child); }
+    IFACEMETHODIMP accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override {
+        return standard_->accLocation(left, top, width, height, child);
+    }
+    IFACEMETHODIMP accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
+        return standard_->accNavigate(direction, start, end);
+    }
+    IFACEMETHODIMP accHitTest(LONG x, LONG y, VARIANT* child) override { return standard_->accHitTest(x, y, child); }
+    IFACEMETHODIMP accDoDefaultAction(VARIANT child) override { return standard_->accDoDefaultAction(child); }
+    IFACEMETHODIMP put_accName(VARIANT child, BSTR name) override { return standard_->put_accName(child, name); }
+    IFACEMETHODIMP put_accValue(VARIANT child, BSTR value) override { return standard_->put_accValue(child, value); }
+
+  private:
+    IAccessible* standard_;
+    HWND window_;
+    ULONG references_ = 1;
 };
 
 // The libraries come from the system folder on the first request (see system_library.h).
@@ -197,15 +212,14 @@ LRESULT answer_object_request(HWND window, WPARAM first, LPARAM second) {
     if (FAILED(g_accessible.create_standard_object(window, OBJID_CLIENT, __uuidof(IAccessible),
                                                    reinterpret_cast<void**>(&standard))))
         return 0;
-    auto* object = static_cast<NamedObject*>(services::heap_try_alloc(sizeof(NamedObject)));
-    if (!object) {
+    void* block = services::heap_try_alloc(sizeof(NamedObject));
+    if (!block) {
         standard->Release();
         return 0;
     }
-    *object = {&named_object_table, standard, 1, window};
-    const LRESULT answer =
-        g_accessible.lresult_from_object(__uuidof(IAccessible), first, reinterpret_cast<IUnknown*>(object));
-    release(object);
+    auto* object = new (block) NamedObject(standard, window);
+    const LRESULT answer = g_accessible.lresult_from_object(__uuidof(IAccessible), first, object);
+    object->Release();
     return answer > 0 ? answer : 0;
 }
 

@@ -9,7 +9,12 @@
 //
 // Choices of this module:
 //  - the platform's standard object still answers everything else (role, state, place,
-//    children such as the lines of a list); only the name of the window itself is ours;
+//    children such as the lines of a list); only the name of the window itself is ours,
+//    read through get_accName and IDispatch alike;
+//  - the object answers IUnknown, IDispatch and IAccessible itself and hands out the
+//    standard object's IEnumVARIANT and IOleWindow, no other interface: a client that
+//    reached the standard object through another (its service provider) would read the
+//    standard object's name instead;
 //  - the accessibility library and the string allocator of COM are loaded from the system
 //    folder when a screen reader first asks, never imported: a program that nobody reads
 //    never loads them;
