@@ -104,6 +104,20 @@ void open_installer_windows() {
     open_button_panel();
 }
 
+void choose_language(unsigned char flag) {
+    toolkit::disable_control(english_button, 1);
+    toolkit::disable_control(install_control, 0);
+    toolkit::disable_control(french_button, 1);
+    if (flag == language_english) {
+        toolkit::set_control_text(install_control, install_label_english);
+        toolkit::set_control_text(cancel_control, cancel_label_english);
+    }
+    set_language(flag);
+    toolkit::set_control_name(cancel_control, chosen(cancel_name));
+    toolkit::set_control_name(list_control, chosen(list_name));
+    toolkit::add_item(list_control, -1, chosen(heading_line));
+}
+
 void free_window_resources() {
     delete_brushes();
     toolkit::free_image(cancel_image);

@@ -9,6 +9,11 @@ namespace app {
 // controls of a panel that cannot take any.
 void open_installer_windows();
 
+// The user's choice of language (language_french or language_english), made once: both
+// language buttons are disabled for good, the install control is enabled, the buttons and
+// the names that screen readers read take the language, and the list gets its heading.
+void choose_language(unsigned char flag);
+
 // Deletes the brushes and frees the images that the windows show. The windows and their
 // controls close with the program's end.
 void free_window_resources();

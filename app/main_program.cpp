@@ -28,21 +28,6 @@ unsigned g_exit_code = services::exit_code_normal;
     end_program(exit_code);
 }
 
-// Chosen once: both language buttons are disabled for good.
-void choose_language(unsigned char flag) {
-    toolkit::disable_control(english_button, 1);
-    toolkit::disable_control(install_control, 0);
-    toolkit::disable_control(french_button, 1);
-    if (flag == language_english) {
-        toolkit::set_control_text(install_control, install_label_english);
-        toolkit::set_control_text(cancel_control, cancel_label_english);
-    }
-    set_language(flag);
-    toolkit::set_control_name(cancel_control, chosen(cancel_name));
-    toolkit::set_control_name(list_control, chosen(list_name));
-    toolkit::add_item(list_control, -1, chosen(heading_line));
-}
-
 // The message's text before and after the host folder that cannot be used.
 const Bilingual& refusal_before(install::RunOutcome outcome) {
     if (outcome == install::RunOutcome::unreachable_host) return unreachable_host_before;

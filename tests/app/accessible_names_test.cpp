@@ -11,28 +11,29 @@
 
 // The installer as a screen reader reads it, before a choice and in the chosen language,
 // while the texts on screen stay as they are. A program of its own reads (screen_reader.cpp):
-// the installer's controls from another process; and by every road, in the process that
-// shows them, the named controls and the main window before a choice, then the progress bar,
-// since a busy installation answers no other process. Under Wine, serving a reader of
-// another process starts COM threads in the installer; where Wine's 32-bit side runs
-// through qemu-user, the installer then ends with qemu's "uncaught target signal 11"
-// message, after its exit code is set (0, as checked here).
+// by every road, in a process that builds the installer's windows and shows them, the named
+// controls and the main window before and after a choice, then the progress bar; and from
+// another process, once the language is chosen, the real installer's controls. Under Wine,
+// serving a reader of another process starts COM threads in the installer; where Wine's
+// 32-bit side runs through qemu-user, such a program now and then crashes in one of them,
+// so the installer is read across processes once a case. At its end the installer then
+// shows qemu's "uncaught target signal 11" message, after its exit code is set (0, as
+// checked here).
 namespace {
-
-// The names of controls 7, 9, 6 and 100 and of window 2, one a line.
-const char before_choice[] =
-    "Français\nEnglish\nAnnuler / Cancel\nJournal de l'installation / Installation log\nOrvelle 1.00\n";
 
 const struct Choice {
     const char* language;
     int button;
     bool keys;  // chosen with real key presses rather than a click
-    const char* names;
+    const char* names;  // of controls 7, 9, 6 and 100 and of window 2, one a line
     const char* cancel_text;
     const char* progress_name;
+    const char* own_names;  // of controls 6 and 100 and of window 2
 } choices[] = {
-    {"French", 7, true, "Français\nEnglish\nAnnuler\nJournal de l'installation\nOrvelle 1.00\n", "", "Progression"},
-    {"English", 9, false, "Français\nEnglish\nCancel\nInstallation log\nOrvelle 1.00\n", "Cancel", "Progress"},
+    {"French", 7, true, "Français\nEnglish\nAnnuler\nJournal de l'installation\nOrvelle 1.00\n", "", "Progression",
+     "Annuler\nJournal de l'installation\nOrvelle 1.00\n"},
+    {"English", 9, false, "Français\nEnglish\nCancel\nInstallation log\nOrvelle 1.00\n", "Cancel", "Progress",
+     "Cancel\nInstallation log\nOrvelle 1.00\n"},
 };
 
 std::string read_names(const std::string& arguments) {
@@ -66,7 +67,6 @@ class AccessibleNames : public testing::TestWithParam<Choice> {
 TEST_P(AccessibleNames, ControlsAndMainWindow) {
     const Choice& choice = GetParam();
     ASSERT_TRUE(driver::start_installer(SETUP_EXE, installer_)) << "the main window did not show";
-    EXPECT_EQ(before_choice, read_installer()) << "before a choice";
     if (choice.keys)
         ASSERT_TRUE(driver::press_with_keys(installer_, control(choice.button)));
     else
@@ -86,7 +86,7 @@ TEST_P(AccessibleNames, ControlsAndMainWindow) {
 TEST_P(AccessibleNames, EveryRoadInTheProcessThatShowsThem) {
     const Choice& choice = GetParam();
     EXPECT_EQ(std::string("Annuler / Cancel\nJournal de l'installation / Installation log\nOrvelle 1.00\n") +
-                  choice.progress_name + "\n",
+                  choice.own_names + choice.progress_name + "\n",
               read_names(std::string("own ") + choice.language));
 }
 

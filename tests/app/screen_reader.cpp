@@ -3,8 +3,8 @@
 // Prints one line per object, in code page 1252:
 //   read WINDOW...      the name of each window (a handle in hex), of any process;
 //   own LANGUAGE        in this process, after building the installer's windows: the names
-//                       of the cancel control, the list and the main window; then, after
-//                       choosing "French" or "English", the name of the progress bar.
+//                       of the cancel control, the list and the main window, before and
+//                       after choosing "French" or "English"; then the progress bar's.
 // A name is what get_accName reads. In brackets follow each other road that reads another
 // name (the proxy service; in this process, IDispatch too) and, in this process, each break of
 // the identity rule and each interface or role unlike the standard object's. Across processes
@@ -155,10 +155,13 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[1], "own")) {
         app::start_up(GetModuleHandleA(nullptr));
         app::open_installer_windows();
-        for (HWND window : {toolkit::control_handle(app::cancel_control), toolkit::control_handle(app::list_control),
-                            toolkit::window_handle(app::main_window)})
+        const HWND named[] = {toolkit::control_handle(app::cancel_control), toolkit::control_handle(app::list_control),
+                              toolkit::window_handle(app::main_window)};
+        for (HWND window : named)
             std::printf("%s\n", read_every_road(window).c_str());
-        app::set_language(std::strcmp(argv[2], "English") ? app::language_french : app::language_english);
+        app::choose_language(std::strcmp(argv[2], "English") ? app::language_french : app::language_english);
+        for (HWND window : named)
+            std::printf("%s\n", read_every_road(window).c_str());
         install::open_progress_bar();
         std::printf("%s\n", read_every_road(toolkit::control_handle(app::progress_bar)).c_str());
     } else {
