@@ -107,7 +107,7 @@ class Table(unittest.TestCase):
                          table["peak working set, KB (window runs; silent NSIS in brackets)"])
         self.assertEqual(["35,802", "5", "-", "7160", "-"],
                          table["NtWriteFile calls of the installer process (one traced run)"])
-        self.assertEqual(("code overhead under 32 KB, aiming for 24 KB", "500 bytes: met, aim met"), goals[0])
+        self.assertEqual(("code overhead under 36 KB, aiming for 24 KB", "500 bytes: met, aim met"), goals[0])
         self.assertEqual("met", goals[1][1])
         self.assertEqual("met", goals[2][1])
         self.assertEqual("met", goals[3][1])
