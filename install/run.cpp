@@ -150,7 +150,7 @@ bool install_host_file(const char* sibling, const char* relative, const Blob& bl
     return written && removed;
 }
 
-// The example files, each in its own folder, cut from the example blob in table order.
+// The library and the resident file as steps of the run, which take the host folder.
 bool install_library(const char*) {
     return install_host_file("PureLibraries\\UserLibraries\\Lumora", library_path, library_file);
 }
@@ -159,6 +159,7 @@ bool install_resident(const char*) {
     return install_host_file("Residents\\Lumora.res", resident_path, resident_file);
 }
 
+// The example files, each in its own folder, cut from the example blob in table order.
 bool install_examples(const char* host) {
     add_line("");
     add_line(app::separator_line());

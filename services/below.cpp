@@ -19,11 +19,6 @@ constexpr int listing_size = 2048;
 constexpr wchar_t temporary_ending[] = L".orvelle-setup~";
 constexpr int temporary_ending_length = sizeof temporary_ending / sizeof(wchar_t) - 1;
 
-// A rename refused because another program has the target open (Windows refuses a rename
-// over an open target, even one shared for deletion) or is deleting it.
-constexpr NTSTATUS access_denied = static_cast<NTSTATUS>(0xC0000022);
-constexpr NTSTATUS sharing_violation = static_cast<NTSTATUS>(0xC0000043);
-constexpr NTSTATUS delete_pending = static_cast<NTSTATUS>(0xC0000056);
 // A rename class or flag that the system or the file system does not take (Wine 8 answers
 // "not implemented" for the newer class).
 constexpr NTSTATUS not_implemented = static_cast<NTSTATUS>(0xC0000002);
@@ -190,9 +185,9 @@ NTSTATUS rename_over(HANDLE file, int first, int end) {
         IO_STATUS_BLOCK io;
         for (int tries = 0;;) {
             status = NtSetInformationFile(file, &io, &g_rename, sizeof g_rename, renames[way].information_class);
-            if ((status != access_denied && status != sharing_violation && status != delete_pending) ||
-                !pause_for_holder(tries))
-                break;
+            // Windows refuses a rename over a target that another program has open, even one
+            // shared for deletion, as access denied.
+            if ((status != access_denied && !is_held(status)) || !pause_for_holder(tries)) break;
         }
     }
     if (NT_SUCCESS(status)) note_change();

@@ -54,7 +54,8 @@ int create_folder_below(const char* relative);
 // does an earlier copy that another program keeps holding without delete sharing, or a read-only
 // one whose attributes are shared with other names (the platform would refuse to replace
 // it). place_file_below then flushes and closes the new file and, if `whole`, renames it
-// over the name, after making a read-only earlier copy writable. Non-zero when the new file
+// over the name, after making a read-only earlier copy writable where the system does not
+// replace a read-only file itself. Non-zero when the new file
 // is in place; otherwise the temporary file is deleted and the earlier copy keeps its
 // attributes. Nothing else is done below the base between the two.
 HANDLE begin_file_below(int number, const char* relative);

@@ -44,10 +44,6 @@ constexpr NTSTATUS name_not_found = static_cast<NTSTATUS>(0xC0000034);
 constexpr NTSTATUS path_not_found = static_cast<NTSTATUS>(0xC000003A);
 constexpr NTSTATUS no_such_file = static_cast<NTSTATUS>(0xC000000F);
 constexpr NTSTATUS name_collision = static_cast<NTSTATUS>(0xC0000035);
-constexpr NTSTATUS access_denied = static_cast<NTSTATUS>(0xC0000022);
-// Another program holds the object without sharing it so, or is deleting it.
-constexpr NTSTATUS sharing_violation = static_cast<NTSTATUS>(0xC0000043);
-constexpr NTSTATUS delete_pending = static_cast<NTSTATUS>(0xC0000056);
 
 // True when the handle's object is at g_place, and reads what it is. A link that the
 // platform does not show as one opens as its target, whose final path lies elsewhere.
@@ -132,7 +128,7 @@ Found open_at_place(HANDLE folder,
     NTSTATUS status;
     for (int tries = 0;;) {
         status = create_file(handle, folder, name, length, access, disposition, options, io);
-        if ((status != sharing_violation && status != delete_pending) || !pause_for_holder(tries)) break;
+        if (!is_held(status) || !pause_for_holder(tries)) break;
     }
     if (status == name_not_found || status == path_not_found || status == no_such_file) return Found::missing;
     if (status == name_collision) return Found::taken;

@@ -49,6 +49,13 @@ bool is_folder(const Opened& opened);
 // nothing needs them), nor a file's with other names, whose attributes are theirs too.
 bool owns_attributes(const Opened& opened);
 
+constexpr NTSTATUS access_denied = static_cast<NTSTATUS>(0xC0000022);
+
+// True when another program holds the object without sharing it so, or is deleting it.
+inline bool is_held(NTSTATUS status) {
+    return status == static_cast<NTSTATUS>(0xC0000043) || status == static_cast<NTSTATUS>(0xC0000056);
+}
+
 // Another program may hold an object for a moment (a search indexer, a virus scanner, a
 // preview pane): an act that it refuses is tried again, a few times, for about a second in
 // all. True, after a pause, while the act may go on trying; `tries` starts at 0.
